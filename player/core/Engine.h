@@ -1,0 +1,60 @@
+// The game engine: script model, executor, command matching and every command handler,
+// without any window. A host (Qt window, terminal, tests) owns one and forwards its
+// events here; the engine talks back only through Host.
+//
+// Public surface used by hosts (keep it stable; tests and both hosts depend on it):
+//   OpenScript(path)      open a .vns script or .vnp archive (the menu's open command)
+//   ProcessInput(text)    a typed command (Button1 / Enter), Shift-JIS bytes
+//   AppIdle()             run pending work; called by the host after requestIdle()
+//   GameTimerTimer()      one 100 ms tick while the host's game timer is enabled
+//   HasWork()             a pass is due or under way (the host should keep calling AppIdle)
+//   Messages()            the message area's lines
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "player/core/Host.h"
+
+namespace vornal {
+
+enum class RunState : std::uint8_t { Idle = 0, Run = 1, Wait = 2 };
+
+class Engine {
+public:
+    explicit Engine(Host& host);
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // Opens a script (.vns, or any extension but .vnp) or a scenario archive (.vnp,
+    // any letter case). On failure the host has been shown the reason, the game is
+    // left empty and no file is kept open; returns false.
+    bool OpenScript(const std::filesystem::path& file);
+
+    // Echo, match, and start the matching block (it runs from the next AppIdle()).
+    void ProcessInput(std::string_view typed);
+
+    // Runs a bounded slice of the pending pass and returns. Does nothing when called
+    // from inside a pass (a modal dialog's nested event loop) or when there is no work.
+    // Asks the host for another call (requestIdle) while work remains.
+    void AppIdle();
+    bool HasWork() const;
+
+    void GameTimerTimer();
+
+    const std::deque<std::string>& Messages() const;
+    RunState State() const;
+    bool Halted() const;
+    bool InputEnabled() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace vornal
