@@ -1,4 +1,4 @@
-// The scenario archive (.vnp) and the stream bundle (format: docs/formats.md).
+// The scenario archive (.vnp) and the stream bundle (format: docs/archive-format.md).
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-// The block-wise LZSS coder of every archive entry and save file (format: docs/formats.md).
+// The block-wise LZSS coder of every archive entry and save file (format: docs/lzss-format.md).
 #pragma once
 
 #include <cstdint>
