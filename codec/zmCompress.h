@@ -26,7 +26,7 @@ public:
     // Decodes tokens until at least `size` bytes are produced (a token in progress is
     // completed, so up to 65 bytes more may be written). Never reads or writes outside
     // its window or buffers, whatever the input; damaged tokens are handled as
-    // docs/formats.md describes. `source` is left somewhere past the data read.
+    // docs/lzss-format.md describes. `source` is left somewhere past the data read.
     void Decompress(Stream& source, Stream& dest, std::int32_t size) override;
     // Encodes one block of up to 4096 bytes into `writer`.
     void CompressBlock(std::span<const Byte> block, TzmBitWriter& writer, int length);
