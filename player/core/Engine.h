@@ -15,6 +15,7 @@
 #include <deque>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -51,6 +52,22 @@ public:
     RunState State() const;
     bool Halted() const;
     bool InputEnabled() const;
+
+    // Additions for tests, fuzzing and authors' tools.
+    // Opens script text held in memory as a plain script read from `asFile` (the file is
+    // not touched; its folder and name stand for the game's data folder and save name).
+    bool OpenScriptText(std::string_view text, const std::filesystem::path& asFile);
+    // Replaces the clock seed of R(x).
+    void SetRandomSeed(std::uint32_t seed);
+    // At most this many lines per AppIdle() call (a slice also ends after a few ms).
+    void SetSliceLimit(std::size_t lines);
+    bool GameTimerEnabled() const;
+    std::int32_t FlagValue(std::int32_t number) const;                   // 0 outside 0..512
+    std::optional<std::int32_t> ItemValue(std::string_view name) const;  // the last of that name
+    std::int32_t CurrentLine() const;
+    std::int32_t CurrentScene() const;
+    std::size_t StackDepth() const;
+    bool ArchiveOpen() const;
 
 private:
     struct Impl;

@@ -1,0 +1,85 @@
+#include "player/core/Engine.h"
+
+#include <chrono>
+
+#include "player/core/EngineImpl.h"
+
+namespace vornal {
+
+Engine::Impl::Impl(Host& h) : host(h), MsgMemo(h) {
+    Random.seed(static_cast<std::uint32_t>(
+        std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+}
+
+Engine::Engine(Host& host) : impl_(std::make_unique<Impl>(host)) {}
+Engine::~Engine() = default;
+
+bool Engine::OpenScript(const std::filesystem::path& file) {
+    return impl_->OpenScript(file);
+}
+
+bool Engine::OpenScriptText(std::string_view text, const std::filesystem::path& asFile) {
+    return impl_->OpenScriptText(std::span(reinterpret_cast<const Byte*>(text.data()), text.size()),
+                                 asFile);
+}
+
+void Engine::ProcessInput(std::string_view typed) {
+    impl_->ProcessInput(typed);
+}
+void Engine::AppIdle() {
+    impl_->AppIdle();
+}
+bool Engine::HasWork() const {
+    return impl_->HasWork();
+}
+void Engine::GameTimerTimer() {
+    impl_->GameTimerTimer();
+}
+
+const std::deque<std::string>& Engine::Messages() const {
+    return impl_->MsgMemo.lines();
+}
+RunState Engine::State() const {
+    return impl_->State;
+}
+bool Engine::Halted() const {
+    return impl_->Halted;
+}
+bool Engine::InputEnabled() const {
+    return impl_->InputEnabled;
+}
+
+void Engine::SetRandomSeed(std::uint32_t seed) {
+    impl_->Random.seed(seed);
+}
+void Engine::SetSliceLimit(std::size_t lines) {
+    impl_->SliceLines = lines == 0 ? 1 : lines;
+}
+bool Engine::GameTimerEnabled() const {
+    return impl_->TimerEnabled;
+}
+
+std::int32_t Engine::FlagValue(std::int32_t number) const {
+    return impl_->FlagList.Value(number);
+}
+
+std::optional<std::int32_t> Engine::ItemValue(std::string_view name) const {
+    std::int32_t n = impl_->Game.ItemList.FindItem(name);
+    if (n < 0) return std::nullopt;
+    return impl_->Game.ItemList.Items(static_cast<std::size_t>(n)).Value;
+}
+
+std::int32_t Engine::CurrentLine() const {
+    return impl_->CurLine;
+}
+std::int32_t Engine::CurrentScene() const {
+    return impl_->CurScene;
+}
+std::size_t Engine::StackDepth() const {
+    return impl_->GameStack.size();
+}
+bool Engine::ArchiveOpen() const {
+    return impl_->ArchiveStream != nullptr;
+}
+
+}  // namespace vornal

@@ -1,0 +1,138 @@
+// The engine's state and operations, shared by player/core and the command handlers of
+// player/commands. Private to the engine: hosts use Engine.h only.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "codec/Stream.h"
+#include "player/core/Engine.h"
+#include "player/core/MessageArea.h"
+#include "player/core/ScriptModel.h"
+
+namespace vornal {
+
+// Thrown out of a modal host call when the game was replaced (a script opened from the
+// dialog's nested event loop): the running pass is abandoned without touching the new game.
+struct GameReplaced {};
+
+struct Engine::Impl {
+    explicit Impl(Host& host);
+
+    // How many *GOSUB returns may be pending: a script that calls itself forever stops
+    // there instead of eating memory.
+    static constexpr std::size_t kMaxStackDepth = 100'000;
+    // Scripts larger than this are refused.
+    static constexpr std::int64_t kMaxScriptBytes = 64 << 20;
+    static constexpr std::size_t kDefaultSliceLines = 20'000;
+    static constexpr auto kSliceTime = std::chrono::milliseconds(4);
+
+    Host& host;
+    MessageArea MsgMemo;
+
+    // The script and the tables built from it.
+    ScriptModel Game;
+    TFlagList FlagList;
+    TCmdList CmdList;
+    TGameStack GameStack;
+
+    std::int32_t CurLine = 0;
+    std::int32_t CurScene = -1;
+    RunState State = RunState::Idle;  // RunState
+    std::int32_t WaitCount = 0;
+    bool Halted = false;
+
+    bool ArchiveMode = false;
+    std::unique_ptr<Stream> ArchiveStream;
+    std::filesystem::path DataPath;
+    std::string ScriptName;
+    bool BgmLoaded = false;
+    bool BgmLoop = true;
+    std::string BgmFile;
+
+    bool InputEnabled = true;
+    bool TimerEnabled = false;
+
+    // A pass has begun (input disabled) and not yet reached its end; it may span slices.
+    bool PassStarted = false;
+    // Inside AppIdle: a nested event loop must not start another pass.
+    bool InPass = false;
+    // Counts openings, so a pass paused in a modal dialog notices it was replaced.
+    std::uint64_t Generation = 0;
+    std::size_t SliceLines = kDefaultSliceLines;
+    std::mt19937 Random;
+
+    // Opening (Opening.cpp).
+    bool OpenScript(const std::filesystem::path& file);
+    bool OpenScriptText(std::span<const Byte> text, const std::filesystem::path& file);
+    void ResetGame(const std::filesystem::path& file);
+    bool InstallScript(std::span<const Byte> text, const std::filesystem::path& file);
+    bool FailOpening(const std::string& message);
+
+    // Executor (Executor.cpp).
+    enum class PassEnd { Ended, Sliced };
+    PassEnd RunScript(std::size_t maxLines);
+    void Dispatch(int code, std::string_view line);
+    void AppIdle();
+    void GameTimerTimer();
+    void EnableInput(bool enabled);
+    void SetGameTimer(bool enabled);
+    bool HasWork() const { return State == RunState::Run && (!Halted || PassStarted); }
+    void RebuildCommands();
+    // A value field that failed on `lineIndex`: reported once, play goes on.
+    void ReportBadValue(std::int32_t lineIndex);
+
+    // Command input (Input.cpp).
+    void ProcessInput(std::string_view typed);
+
+    // Modal host calls made during a pass; throw GameReplaced if the game changed meanwhile.
+    void ShowMessage(const std::string& text);
+    bool AskYesNo(std::string_view question);
+    std::string AskInput(std::string_view prompt);
+
+    // Built-in commands (BuiltinCommands.cpp).
+    void CmdTitle(std::string_view line);
+    void CmdScreen(std::string_view line);
+    void CmdCls();
+    void CmdWait(std::string_view line);
+    void CmdSetInput(std::string_view line);
+
+    // Flow (commands/Flow.cpp).
+    enum class JumpRule { Goto, If, YesNo };
+    bool LabelJump(std::string_view name, JumpRule rule);
+    void CmdGoto(std::string_view line);
+    void CmdGosub(std::string_view line);
+
+    // Flags and expressions (commands/Expressions.cpp).
+    std::int32_t EvalOperand(std::string_view text, bool wantNumber, int depth = 0);
+    void CmdAssign(std::string_view line);
+    void CmdIf(std::string_view line);
+
+    // Items (commands/Items.cpp).
+    void CmdGetItem(std::string_view line);
+    void CmdDelItem(std::string_view line);
+    void CmdItemList();
+
+    // Prompts (commands/Prompts.cpp).
+    void CmdInput(std::string_view line);
+    void CmdYesNo(std::string_view line);
+
+    // Pictures, sound and music (commands/Media.cpp).
+    void CmdPicture(std::string_view line);
+    void CmdSe(std::string_view line);
+    void CmdBgm(std::string_view line);
+    void PlayBgm(std::string_view name);
+    void StopBgm();
+
+    // Save and load (commands/SaveLoad.cpp).
+    void CmdSave(std::string_view line);
+    void CmdLoad(std::string_view line);
+};
+
+}  // namespace vornal

@@ -1,0 +1,125 @@
+// Opening a script (.vns) or scenario archive (.vnp). The new script is read and indexed
+// into a fresh model that replaces the old one only when it is complete.
+#include <exception>
+
+#include "codec/Archive.h"
+#include "common/SjisText.h"
+#include "player/core/EngineImpl.h"
+#include "player/core/ScriptText.h"
+#include "player/core/Texts.h"
+
+namespace vornal {
+
+namespace {
+
+bool isArchiveName(const std::filesystem::path& file) {
+    return sjis::upperAscii(file.extension().string()) == ".VNP";
+}
+
+// File names reach messages in the game's code page.
+std::string displayName(const std::filesystem::path& file) {
+    return sjis::fromUtf8(file.string());
+}
+
+}  // namespace
+
+void Engine::Impl::ResetGame(const std::filesystem::path& file) {
+    ++Generation;
+    ArchiveStream.reset();
+    ArchiveMode = false;
+    StopBgm();
+    SetGameTimer(false);
+    Game = ScriptModel{};
+    CmdList.clear();
+    GameStack.clear();
+    FlagList.Fill();
+    CurLine = 0;
+    CurScene = -1;
+    WaitCount = 0;
+    State = RunState::Idle;
+    PassStarted = false;
+    Halted = false;
+    DataPath = file.parent_path();
+    ScriptName = file.stem().string();
+}
+
+bool Engine::Impl::FailOpening(const std::string& message) {
+    ArchiveStream.reset();
+    ArchiveMode = false;
+    // Nothing can run in an empty game; let the player type (commands only echo).
+    EnableInput(true);
+    host.showMessage(message);
+    return false;
+}
+
+bool Engine::Impl::OpenScript(const std::filesystem::path& file) {
+    ResetGame(file);
+    std::vector<Byte> text;
+    bool opened = false;
+    try {
+        if (isArchiveName(file)) {
+            auto archive = std::make_unique<FileStream>(file, FileStream::Mode::read);
+            opened = true;
+            MemoryStream script;
+            if (ReadArchiveEntry("*SCRIPT*", *archive, script) != kArchiveFound)
+                return FailOpening(texts::ScriptReadFailed());
+            if (script.size() > kMaxScriptBytes)
+                return FailOpening(texts::ScriptTooLarge(displayName(file)));
+            text = script.takeBytes();
+            ArchiveStream = std::move(archive);
+            ArchiveMode = true;
+        } else {
+            FileStream stream(file, FileStream::Mode::read);
+            if (stream.size() > kMaxScriptBytes)
+                return FailOpening(texts::ScriptTooLarge(displayName(file)));
+            text.resize(static_cast<std::size_t>(stream.size()));
+            stream.readExact(text);
+        }
+    } catch (const StreamError& error) {
+        // A damaged archive, or a file that vanished or cannot be read.
+        if (opened) {
+            return FailOpening(texts::ScriptReadFailed() + "\r\n" + sjis::fromUtf8(error.what()));
+        }
+        return FailOpening(texts::FileCannotOpen(displayName(file)));
+    } catch (const std::exception&) {
+        return FailOpening(texts::FileCannotOpen(displayName(file)));
+    }
+    return InstallScript(text, file);
+}
+
+bool Engine::Impl::OpenScriptText(std::span<const Byte> text, const std::filesystem::path& file) {
+    ResetGame(file);
+    return InstallScript(text, file);
+}
+
+bool Engine::Impl::InstallScript(std::span<const Byte> text, const std::filesystem::path& file) {
+    ScriptModel model;
+    model.ScriptLines = SplitScriptLines(text);
+    if (model.ScriptLines.size() > static_cast<std::size_t>(INT32_MAX) / 2)
+        return FailOpening(texts::ScriptTooLarge(displayName(file)));
+    std::int32_t failedLine = 0;
+    try {
+        IndexScript(model, failedLine);
+    } catch (const ScriptValueError&) {
+        return FailOpening(texts::BadValue(failedLine, model.ScriptLines[failedLine]));
+    }
+    const std::int32_t start = model.LabelList.FindStartScene();
+    if (start < 0) return FailOpening(texts::NoScene(displayName(file)));
+
+    Game = std::move(model);
+    for (const WindowSetup& setup : Game.WindowSetups) {
+        if (setup.IsTitle)
+            host.setCaption(setup.Caption);
+        else
+            host.setPictureAreaSize(setup.Width, setup.Height);
+    }
+    CurScene = start;
+    CurLine = start;
+    RebuildCommands();
+    State = RunState::Run;
+    Halted = false;
+    host.requestIdle();
+    return true;
+}
+
+}  // namespace vornal
