@@ -1,0 +1,1 @@
+vornal_add_fuzzer(archive_reader SOURCES ArchiveReaderFuzz.cpp LIBS vornal_codec)
