@@ -1,0 +1,176 @@
+#include "player/tty/TtyHost.h"
+
+#include <utility>
+
+#include "common/SjisText.h"
+#include "player/tty/TtyAbort.h"
+
+namespace vornal::tty {
+namespace {
+
+// Home the cursor and erase the screen; the scrollback is left alone.
+constexpr std::string_view kClearScreen = "\x1b[H\x1b[2J";
+
+std::string_view trimBlanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+}  // namespace
+
+bool isYesAnswer(std::string_view utf8) {
+    const std::string_view answer = trimBlanks(utf8);
+    std::string lower(answer);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower == "y" || lower == "yes" || answer == "はい";
+}
+
+std::string visibleText(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && c != '\t') || byte == 0x7f) {
+            out.push_back('^');
+            out.push_back(static_cast<char>(byte ^ 0x40));
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+TtyHost::TtyHost(std::FILE* out, LineInput& in, TtyHostSettings settings)
+    : out_(out), in_(in), settings_(settings) {}
+
+void TtyHost::writeLine(std::string_view utf8) {
+    const std::string line = visibleText(utf8);
+    std::fwrite(line.data(), 1, line.size(), out_);
+    std::fputc('\n', out_);
+}
+
+void TtyHost::writeGameText(std::string_view sjis, std::string_view tag) {
+    // One line of the message area may carry line breaks (the item list does): each
+    // shows as a line of its own, as it would in the window.
+    const std::string utf8 = sjis::toUtf8(sjis);
+    std::string_view rest = utf8;
+    for (;;) {
+        const std::size_t end = rest.find_first_of("\r\n");
+        const std::string_view piece = rest.substr(0, end);
+        writeLine(tag.empty() ? std::string(piece) : std::string(tag) + std::string(piece));
+        if (end == std::string_view::npos) break;
+        const std::size_t skip = rest.compare(end, 2, "\r\n") == 0 ? 2 : 1;
+        rest.remove_prefix(end + skip);
+    }
+}
+
+void TtyHost::writeTrace(std::string_view what) {
+    if (settings_.trace) writeLine("[trace] " + std::string(what));
+}
+
+void TtyHost::linesAppended(std::span<const std::string> lines) {
+    for (const std::string& line : lines)
+        writeGameText(line);
+}
+
+// Lines already written stay on the screen; the trim only bounds the engine's memory.
+void TtyHost::linesRemovedFromTop(std::size_t) {}
+
+void TtyHost::messagesCleared() {
+    if (settings_.terminal) {
+        std::fwrite(kClearScreen.data(), 1, kClearScreen.size(), out_);
+    }
+    writeTrace("cls");
+}
+
+// The terminal has no command line to enable: commands are read whenever the engine
+// waits for one (see TtySession).
+void TtyHost::enableInput(bool) {}
+void TtyHost::clearAndFocusInput() {}
+
+void TtyHost::setCaption(std::string_view text) {
+    writeTrace("caption " + sjis::toUtf8(text));
+}
+
+void TtyHost::setPictureAreaSize(int width, int height) {
+    writeTrace("screen " + std::to_string(width) + " " + std::to_string(height));
+}
+
+void TtyHost::showMessage(std::string_view text) {
+    if (holding_) {
+        held_.emplace_back(text);
+        return;
+    }
+    writeGameText(text, "[message] ");
+}
+
+std::optional<std::string> TtyHost::readAnswer() {
+    flush();
+    std::string line;
+    switch (in_.readLine(line)) {
+        case LineInput::Status::Line: {
+            std::string answer = sjis::fromUtf8(line);
+            writeLine(answer.empty() ? "[answer]" : "[answer] " + sjis::toUtf8(answer));
+            return answer;
+        }
+        case LineInput::Status::End:
+            return std::nullopt;
+        case LineInput::Status::Interrupted:
+            break;
+    }
+    throw TtyAbort{130, "interrupted"};
+}
+
+bool TtyHost::askYesNo(std::string_view question) {
+    writeGameText(question, "[yes/no] ");
+    const std::optional<std::string> answer = readAnswer();
+    if (!answer) {
+        writeLine("[end of input] no");
+        return false;
+    }
+    return isYesAnswer(sjis::toUtf8(*answer));
+}
+
+std::string TtyHost::askInput(std::string_view prompt) {
+    writeGameText(prompt, "[input] ");
+    std::optional<std::string> answer = readAnswer();
+    if (!answer) {
+        // The game refuses an empty answer and would ask forever.
+        writeLine("[end of input]");
+        throw TtyAbort{1, "input ended while the game was asking for input"};
+    }
+    return std::move(*answer);
+}
+
+void TtyHost::setGameTimerEnabled(bool enabled) {
+    if (!enabled) {
+        nextTick_.reset();
+    } else if (!nextTick_) {
+        nextTick_ = Clock::now() + kTick;
+    }
+}
+
+// The session asks the engine for work after every step; nothing to schedule.
+void TtyHost::requestIdle() {}
+
+void TtyHost::traceEvent(std::string_view event, std::string_view detail) {
+    std::string what(event);
+    if (!detail.empty()) what += " " + sjis::toUtf8(detail);
+    writeTrace(what);
+}
+
+void TtyHost::holdMessages() {
+    holding_ = true;
+}
+
+std::vector<std::string> TtyHost::releaseMessages() {
+    holding_ = false;
+    return std::exchange(held_, {});
+}
+
+}  // namespace vornal::tty

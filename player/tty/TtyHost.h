@@ -1,0 +1,81 @@
+// The engine's host in a terminal: the message area becomes standard output, questions
+// and modal messages become marked lines, and their answers come from standard input.
+// The line forms are documented in docs/vnplayer-tty.md; tests compare them byte for byte.
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "player/core/Host.h"
+#include "player/tty/LineInput.h"
+
+namespace vornal::tty {
+
+struct TtyHostSettings {
+    bool trace = false;     // write [trace] lines for window and media events
+    bool terminal = false;  // output is a terminal: *CLS clears the screen
+};
+
+class TtyHost final : public Host {
+public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::chrono::milliseconds kTick{100};
+
+    TtyHost(std::FILE* out, LineInput& in, TtyHostSettings settings);
+
+    void linesAppended(std::span<const std::string> lines) override;
+    void linesRemovedFromTop(std::size_t count) override;
+    void messagesCleared() override;
+    void enableInput(bool enabled) override;
+    void clearAndFocusInput() override;
+    void setCaption(std::string_view text) override;
+    void setPictureAreaSize(int width, int height) override;
+    void showMessage(std::string_view text) override;
+    bool askYesNo(std::string_view question) override;
+    std::string askInput(std::string_view prompt) override;
+    void setGameTimerEnabled(bool enabled) override;
+    void requestIdle() override;
+    void traceEvent(std::string_view event, std::string_view detail) override;
+
+    // While held, modal messages are kept instead of written: opening a game reports its
+    // failure on standard error, not as part of the transcript.
+    void holdMessages();
+    // Ends holding; returns the held messages (Shift-JIS) and forgets them.
+    std::vector<std::string> releaseMessages();
+
+    bool timerEnabled() const { return nextTick_.has_value(); }
+    // When the game timer's next tick is due; only while it is enabled.
+    Clock::time_point nextTick() const { return *nextTick_; }
+    void tickDelivered() { *nextTick_ += kTick; }
+    void restartTicks(Clock::time_point due) { nextTick_ = due; }
+
+    void flush() { std::fflush(out_); }
+
+private:
+    void writeLine(std::string_view utf8);
+    void writeGameText(std::string_view sjis, std::string_view tag = {});
+    void writeTrace(std::string_view what);
+    // Reads an answer and writes it back as an [answer] line. nullopt at end of input.
+    std::optional<std::string> readAnswer();
+
+    std::FILE* out_;
+    LineInput& in_;
+    TtyHostSettings settings_;
+    std::optional<Clock::time_point> nextTick_;
+    bool holding_ = false;
+    std::vector<std::string> held_;
+};
+
+// True for the answers that mean Yes: y, yes (any letter case) and はい, blanks around ignored.
+bool isYesAnswer(std::string_view utf8);
+
+// The line made safe for a terminal: control characters other than the tab are shown in
+// caret notation (ESC as ^[), so a script cannot drive the terminal.
+std::string visibleText(std::string_view utf8);
+
+}  // namespace vornal::tty

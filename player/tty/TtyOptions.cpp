@@ -1,0 +1,58 @@
+#include "player/tty/TtyOptions.h"
+
+#include <string_view>
+
+namespace vornal::tty {
+
+TtyOptions parseTtyOptions(std::span<const char* const> args) {
+    TtyOptions options;
+    bool haveGame = false;
+    bool optionsEnded = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (!optionsEnded && arg.starts_with("-") && arg != "-") {
+            if (arg == "--") {
+                optionsEnded = true;
+            } else if (arg == "--tty") {
+            } else if (arg == "--trace") {
+                options.trace = true;
+            } else if (arg == "--fast") {
+                options.fast = true;
+            } else if (arg == "--help" || arg == "-h") {
+                options.action = TtyOptions::Action::Help;
+            } else if (arg == "--version") {
+                options.action = TtyOptions::Action::Version;
+            } else {
+                throw UsageError("unknown option " + std::string(arg));
+            }
+            continue;
+        }
+        if (haveGame) throw UsageError("more than one game given: " + std::string(arg));
+        options.game = std::filesystem::path(std::string(arg));
+        haveGame = true;
+    }
+    // --help and --version answer even when the rest of the line is incomplete.
+    if (options.action == TtyOptions::Action::Play && !haveGame) throw UsageError("no game given");
+    return options;
+}
+
+std::string ttyUsage() {
+    return "Usage: vnplayer --tty [--trace] [--fast] GAME\n"
+           "Plays GAME (a .vns script or .vnp archive) in the terminal.\n"
+           "Typed commands are read from standard input, one per line; the game's text\n"
+           "is written to standard output, one line per line of the message area.\n"
+           "\n"
+           "  --trace    also write a [trace] line for each window, media and save event\n"
+           "  --fast     do not sleep during *WAIT (its timer ticks come at once)\n"
+           "  --help     show this help and exit\n"
+           "  --version  show the version and exit\n"
+           "\n"
+           "Exit status: 0 at the end of input, 1 when the game cannot be opened or\n"
+           "cannot go on, 2 for a wrong command line, 130 when interrupted (Ctrl-C).\n";
+}
+
+std::string ttyVersion() {
+    return "vnplayer (VORNAL) 0.10\n";
+}
+
+}  // namespace vornal::tty

@@ -1,0 +1,31 @@
+// The command line of vnplayer --tty.
+#pragma once
+
+#include <filesystem>
+#include <span>
+#include <stdexcept>
+#include <string>
+
+namespace vornal::tty {
+
+struct TtyOptions {
+    enum class Action { Play, Help, Version };
+    Action action = Action::Play;
+    bool trace = false;
+    bool fast = false;
+    std::filesystem::path game;
+};
+
+// A command line that cannot be obeyed; the text says why.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// argv[0] is the program; "--tty" is accepted (it is how main() chose this host).
+TtyOptions parseTtyOptions(std::span<const char* const> args);
+
+std::string ttyUsage();
+std::string ttyVersion();
+
+}  // namespace vornal::tty

@@ -1,0 +1,36 @@
+// Drives one engine from the terminal: runs its passes, delivers the game timer's ticks
+// and feeds it typed commands, until input ends.
+#pragma once
+
+#include "player/core/Engine.h"
+#include "player/tty/LineInput.h"
+#include "player/tty/TtyHost.h"
+#include "player/tty/TtyOptions.h"
+
+namespace vornal::tty {
+
+class TtySession {
+public:
+    TtySession(const TtyOptions& options, std::FILE* out, int inFd, bool terminal);
+
+    // Opens the game and plays it; returns the exit code (see TtyMain.h).
+    int run();
+
+private:
+    enum class Step { Continue, InputEnded, Interrupted };
+
+    int open();
+    Step waitStep();
+    Step readCommand();
+
+    const TtyOptions& options_;
+    LineInput input_;
+    TtyHost host_;
+    Engine engine_;
+};
+
+// Set by SIGINT (Ctrl-C); the session stops at its next step.
+void installInterruptHandler();
+bool interruptRequested();
+
+}  // namespace vornal::tty

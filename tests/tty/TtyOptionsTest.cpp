@@ -1,0 +1,66 @@
+#include "player/tty/TtyOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace vornal::tty {
+namespace {
+
+TtyOptions parse(std::vector<const char*> args) {
+    args.insert(args.begin(), "vnplayer");
+    return parseTtyOptions(args);
+}
+
+struct GoodCase {
+    std::vector<const char*> args;
+    TtyOptions::Action action;
+    bool trace;
+    bool fast;
+    const char* game;
+};
+
+TEST(TtyOptions, AcceptedCommandLines) {
+    const std::vector<GoodCase> cases = {
+        {{"--tty", "game.vns"}, TtyOptions::Action::Play, false, false, "game.vns"},
+        {{"game.vns", "--tty", "--fast"}, TtyOptions::Action::Play, false, true, "game.vns"},
+        {{"--tty", "--trace", "--fast", "a b.vnp"},
+         TtyOptions::Action::Play,
+         true,
+         true,
+         "a b.vnp"},
+        {{"--tty", "--", "--trace"}, TtyOptions::Action::Play, false, false, "--trace"},
+        {{"--tty", "-"}, TtyOptions::Action::Play, false, false, "-"},
+        {{"--tty", "--help"}, TtyOptions::Action::Help, false, false, ""},
+        {{"--tty", "-h", "x.vns"}, TtyOptions::Action::Help, false, false, "x.vns"},
+        {{"--version", "--tty"}, TtyOptions::Action::Version, false, false, ""},
+    };
+    for (const GoodCase& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        const TtyOptions options = parse(c.args);
+        EXPECT_EQ(options.action, c.action);
+        EXPECT_EQ(options.trace, c.trace);
+        EXPECT_EQ(options.fast, c.fast);
+        EXPECT_EQ(options.game.string(), c.game);
+    }
+}
+
+TEST(TtyOptions, UsageErrorsSayWhy) {
+    const std::vector<std::pair<std::vector<const char*>, const char*>> cases = {
+        {{"--tty"}, "no game given"},
+        {{"--tty", "--fats", "g.vns"}, "unknown option --fats"},
+        {{"--tty", "-x", "g.vns"}, "unknown option -x"},
+        {{"--tty", "a.vns", "b.vns"}, "more than one game given: b.vns"},
+    };
+    for (const auto& [args, why] : cases) {
+        try {
+            parse(args);
+            ADD_FAILURE() << "accepted: " << why;
+        } catch (const UsageError& error) {
+            EXPECT_STREQ(error.what(), why);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vornal::tty

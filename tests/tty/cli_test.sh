@@ -1,0 +1,180 @@
+#!/usr/bin/env bash
+# vnplayer --tty as a user runs it: options, exit codes, timing, interrupts, a terminal.
+#   cli_test.sh CASE VNPLAYER
+set -uo pipefail
+
+case_name=$1
+vnplayer=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+
+fail() {
+    echo "FAIL ($case_name): $*"
+    for f in out err; do
+        [[ -s $f ]] && { echo "--- $f:"; head -c 2000 "$f"; echo; }
+    done
+    exit 1
+}
+
+# run EXPECTED_STATUS ARGS... < input: runs the player, output in ./out and ./err.
+run() {
+    local expected=$1
+    shift
+    timeout -k 5 30 "$vnplayer" "$@" > out 2> err
+    local status=$?
+    [[ $status == "$expected" ]] || fail "vnplayer $* exited $status, expected $expected"
+}
+
+expect_out() { grep -qF -- "$1" out || fail "no '$1' on standard output"; }
+expect_err() { grep -qF -- "$1" err || fail "no '$1' on standard error"; }
+expect_no_out() { [[ ! -s out ]] || fail "standard output should be empty"; }
+expect_no_err() { [[ ! -s err ]] || fail "standard error should be empty"; }
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# A game whose opening shows one line and then waits for a command.
+printf '*SCENE s\nHello.\n>where\nHere.\n*SCENEEND\n' > simple.vns
+
+case $case_name in
+help)
+    run 0 --tty --help < /dev/null
+    expect_out "Usage: vnplayer --tty [--trace] [--fast] GAME"
+    expect_out "--fast"
+    expect_no_err
+    # --help wins over a missing game and over other options.
+    run 0 --tty --trace --help < /dev/null
+    expect_out "Usage:"
+    ;;
+version)
+    run 0 --tty --version < /dev/null
+    [[ $(cat out) == "vnplayer (VORNAL) 0.10" ]] || fail "version line is '$(cat out)'"
+    expect_no_err
+    ;;
+usage)
+    run 2 --tty < /dev/null
+    expect_err "no game given"
+    expect_no_out
+    run 2 --tty --bogus simple.vns < /dev/null
+    expect_err "unknown option --bogus"
+    expect_no_out
+    run 2 --tty simple.vns other.vns < /dev/null
+    expect_err "more than one game"
+    expect_no_out
+    # After "--" a name that looks like an option is a game.
+    cp simple.vns ./--odd.vns
+    run 0 --tty -- --odd.vns < /dev/null
+    expect_out "Hello."
+    ;;
+cannot-open)
+    run 1 --tty missing.vns < /dev/null
+    expect_err "cannot open missing.vns"
+    expect_no_out
+    printf 'Just text, no scene.\n' > noscene.vns
+    run 1 --tty noscene.vns < /dev/null
+    expect_err "cannot open noscene.vns"
+    expect_no_out
+    printf 'not an archive at all' > game.VNP
+    run 1 --tty game.VNP < /dev/null
+    expect_err "スクリプトの読み込みに失敗しました"
+    expect_no_out
+    printf '*SCREEN 320 wide\n*SCENE s\nHello.\n' > badscreen.vns
+    run 1 --tty badscreen.vns < /dev/null
+    expect_err "cannot open badscreen.vns"
+    expect_err "*SCREEN 320 wide"
+    expect_no_out
+    ;;
+end-in-input)
+    # Input ends while *INPUT asks: the game would refuse an empty answer forever.
+    printf '*SCENE s\nBefore.\n*INPUT Age? F(1)\nAfter.\n*SCENEEND\n' > ask.vns
+    run 1 --tty --fast ask.vns < /dev/null
+    [[ $(cat out) == $'Before.\n[input] Age?\n[end of input]' ]] || fail "transcript differs"
+    expect_err "input ended while the game was asking for input"
+    ;;
+end-in-wait)
+    # Input ends at once: the running pass and its *WAIT still finish, in real time.
+    printf '*SCENE s\nBefore.\n*WAIT 3\nAfter.\n>where\n*SCENEEND\n' > wait.vns
+    start=$(now_ms)
+    run 0 --tty wait.vns < /dev/null
+    elapsed=$(($(now_ms) - start))
+    [[ $(cat out) == $'Before.\nAfter.' ]] || fail "transcript differs"
+    ((elapsed >= 350)) || fail "*WAIT 3 took ${elapsed} ms, expected about 400"
+    expect_no_err
+    ;;
+interrupt)
+    # A runaway script: Ctrl-C (SIGINT) ends it; what it wrote before is kept.
+    printf '*SCENE s\nBefore the loop.\n*LABEL a\n*GOTO a\n*SCENEEND\n' > loop.vns
+    timeout -k 5 30 "$vnplayer" --tty --fast loop.vns < /dev/null > out 2> err &
+    pid=$!
+    sleep 1
+    kill -0 $pid 2> /dev/null || fail "the runaway script ended by itself"
+    kill -INT $pid
+    wait $pid
+    status=$?
+    [[ $status == 130 ]] || fail "exit status $status after SIGINT, expected 130"
+    [[ $(cat out) == "Before the loop." ]] || fail "output before the loop was lost"
+    expect_err "interrupted"
+    # Idle, waiting for a command on a terminal that never types: SIGINT ends it too.
+    mkfifo typing
+    timeout -k 5 30 "$vnplayer" --tty simple.vns < typing > out 2> err &
+    pid=$!
+    exec 3> typing
+    sleep 1
+    kill -INT $pid
+    wait $pid
+    status=$?
+    exec 3>&-
+    [[ $status == 130 ]] || fail "exit status $status when interrupted while idle"
+    [[ $(cat out) == "Hello." ]] || fail "opening text missing"
+    ;;
+wait-timing)
+    printf '*SCENE s\nA\n*WAIT 10\nB\n*WAIT 0\nC\n>x\n*SCENEEND\n' > timed.vns
+    start=$(now_ms)
+    run 0 --tty timed.vns < /dev/null
+    slow=$(($(now_ms) - start))
+    # 11 ticks, then 2 ticks: 1.3 s.
+    ((slow >= 1200 && slow < 5000)) || fail "real-time waits took ${slow} ms, expected 1300"
+    start=$(now_ms)
+    run 0 --tty --fast timed.vns < /dev/null
+    fast=$(($(now_ms) - start))
+    ((fast < slow - 900)) || fail "--fast took ${fast} ms against ${slow} ms in real time"
+    [[ $(cat out) == $'A\nB\nC' ]] || fail "transcript differs"
+    ;;
+type-during-wait)
+    # *SETINPUT 1 keeps the command line open through a long *WAIT; a matching
+    # command typed then replaces the rest of the paused block at once.
+    printf '*SCENE s\nPause.\n*SETINPUT 1\n*WAIT 50\nNever shown.\n>where\nHere.\n*SCENEEND\n' \
+        > skip.vns
+    start=$(now_ms)
+    printf 'where\n' | timeout -k 5 30 "$vnplayer" --tty skip.vns > out 2> err
+    status=$?
+    elapsed=$(($(now_ms) - start))
+    [[ $status == 0 ]] || fail "exit status $status"
+    [[ $(cat out) == $'Pause.\n> where\nHere.' ]] || fail "transcript differs"
+    ((elapsed < 3000)) || fail "took ${elapsed} ms: the pause was not cut short"
+    ;;
+terminal-cls)
+    # On a terminal *CLS clears the screen; in a transcript it writes nothing. Control
+    # characters of the script never reach the terminal raw.
+    printf '*SCENE s\nOne.\n*CLS\nTwo \033[31mred\n>x\n*SCENEEND\n' > cls.vns
+    script -qec "'$vnplayer' --tty --fast cls.vns" /dev/null < /dev/null > out 2> err
+    grep -qF $'\033[H\033[2J' out || fail "no clear-screen sequence on a terminal"
+    grep -qF 'Two ^[[31mred' out || fail "ESC not shown as ^["
+    grep -qF $'\033[31m' out && fail "a raw ESC of the script reached the terminal"
+    run 0 --tty --fast cls.vns < /dev/null
+    [[ $(cat out) == $'One.\nTwo ^[[31mred' ]] || fail "transcript differs"
+    run 0 --tty --fast --trace cls.vns < /dev/null
+    [[ $(cat out) == $'One.\n[trace] cls\nTwo ^[[31mred' ]] || fail "trace transcript differs"
+    ;;
+long-line)
+    # A typed line is cut at 64 KiB; the next line is read as usual.
+    { head -c 100000 /dev/zero | tr '\0' a; printf '\nwhere\n'; } > typed
+    run 0 --tty --fast simple.vns < typed
+    [[ $(sed -n 2p out | wc -c) == $((2 + 65536 + 1)) ]] || fail "long line not cut to 64 KiB"
+    [[ $(sed -n '3,$p' out) == $'> where\nHere.' ]] || fail "the line after was lost"
+    ;;
+*)
+    fail "no such case"
+    ;;
+esac
+echo "ok ($case_name)"

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Plays one transcript of tests/games (format: tests/games/README.md) and compares.
+#   run_transcript.sh VNPLAYER NAME.transcript
+# VORNAL_BLESS=1 rewrites the transcript with what the player wrote instead.
+set -uo pipefail
+
+vnplayer=$(realpath "$1")
+transcript=$2
+dir=$(dirname "$transcript")
+
+header=$(head -n 1 "$transcript")
+if [[ $header != '$ vnplayer '* ]]; then
+    echo "$transcript:1: the first line must be the command: \$ vnplayer --tty ... GAME"
+    exit 1
+fi
+command=${header#'$ vnplayer '}
+expected_status=0
+if [[ $command == *' # exit '* ]]; then
+    expected_status=${command##*' # exit '}
+    command=${command%' # exit '*}
+fi
+read -r -a args <<< "$command"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+tail -n +2 "$transcript" > "$work/expected"
+
+# What was typed: the echoed commands and the answers, up to the end of input.
+awk '
+    /^\[end of input\]/ { exit }
+    /^> /               { print substr($0, 3); next }
+    /^\[answer\]$/      { print ""; next }
+    /^\[answer\] /      { print substr($0, 10); next }
+' "$work/expected" > "$work/input"
+
+(cd "$dir" && timeout -k 5 "${VORNAL_TRANSCRIPT_TIMEOUT:-30}" "$vnplayer" "${args[@]}") \
+    < "$work/input" > "$work/actual" 2> "$work/stderr"
+status=$?
+
+if [[ ${VORNAL_BLESS:-0} == 1 ]]; then
+    if [[ $status != "$expected_status" ]]; then
+        echo "$transcript: not blessed: exit status $status, expected $expected_status"
+        cat "$work/stderr"
+        exit 1
+    fi
+    { printf '%s\n' "$header"; cat "$work/actual"; } > "$transcript"
+    echo "blessed $transcript"
+    exit 0
+fi
+
+failed=0
+if ! diff -u --label expected --label actual "$work/expected" "$work/actual"; then
+    echo "$transcript: the output differs (VORNAL_BLESS=1 accepts it after an intended change)"
+    failed=1
+fi
+if [[ $status != "$expected_status" ]]; then
+    echo "$transcript: exit status $status, expected $expected_status"
+    failed=1
+fi
+if [[ $failed == 1 && -s $work/stderr ]]; then
+    echo "--- standard error:"
+    cat "$work/stderr"
+fi
+exit $failed
