@@ -1,0 +1,292 @@
+#include "player/qt/MainWindow.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <algorithm>
+#include <exception>
+
+#include "common/SjisText.h"
+#include "player/qt/Appearance.h"
+#include "player/qt/OpenFilter.h"
+
+namespace vornal::qt {
+
+namespace {
+
+QString fromGame(std::string_view sjis) {
+    return QString::fromStdString(sjis::toUtf8(sjis));
+}
+std::string toGame(const QString& text) {
+    return sjis::fromUtf8(text.toStdString());
+}
+
+// *SCREEN takes its numbers from the script; keep the window within what a screen and
+// Qt can hold.
+constexpr int kMaxPictureSide = 8192;
+
+}  // namespace
+
+TForm1::TForm1(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      layout_(this),
+      mainMenu1_(this),
+      client_(kClientSize, this),
+      grpImage_(&client_),
+      msgMemo_(&client_),
+      cmdEdit_(&client_),
+      button1_(QStringLiteral("入力"), &client_),
+      aboutDlg_(this),
+      inputDlg_(this) {
+    setWindowTitle(QStringLiteral("VORNAL"));
+    setWindowIcon(playerIcon());
+    setFont(gothicFont(12));
+    setAcceptDrops(true);
+    move(233, 112);
+
+    buildMenu();
+    buildClient();
+
+    gameTimer_.setInterval(100);
+    connect(&gameTimer_, &QTimer::timeout, this, [this] {
+        try {
+            engine_->GameTimerTimer();
+        } catch (const std::exception& e) {
+            reportError(QStringLiteral("GameTimer"), e);
+        }
+    });
+    // One-shot: armed only while the engine has work, so an idle player sleeps.
+    idleTimer_.setSingleShot(true);
+    idleTimer_.setInterval(0);
+    connect(&idleTimer_, &QTimer::timeout, this, &TForm1::runIdle);
+
+    engine_ = std::make_unique<Engine>(*this);
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildMenu() {
+    QMenu* file = mainMenu1_.addMenu(QStringLiteral("ファイル(&F)"));
+    connect(file->addAction(QStringLiteral("スクリプトを開く(&F)")), &QAction::triggered, this,
+            &TForm1::F1Click);
+    file->addSeparator();
+    connect(file->addAction(QStringLiteral("終了(&X)")), &QAction::triggered, this,
+            &TForm1::Exit1Click);
+    QMenu* help = mainMenu1_.addMenu(QStringLiteral("ヘルプ(&H)"));
+    connect(help->addAction(QStringLiteral("バージョン情報(&A)")), &QAction::triggered, this,
+            &TForm1::A1Click);
+}
+
+void TForm1::buildClient() {
+    // The window is not resizable: the layout holds it at the client's fixed size plus
+    // the menu bar, and *SCREEN changes the client's size.
+    layout_.setContentsMargins(0, 0, 0, 0);
+    layout_.setSpacing(0);
+    layout_.setMenuBar(&mainMenu1_);
+    layout_.addWidget(&client_);
+    layout_.setSizeConstraint(QLayout::SetFixedSize);
+    client_.setFixedSize(kClientSize);
+
+    client_.place(grpImage_, {8, 8, 270, 183},
+                  Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge | Qt::BottomEdge);
+    grpImage_.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    client_.place(msgMemo_, {8, 197, 266, 107}, Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge);
+    msgMemo_.setReadOnly(true);
+    msgMemo_.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    msgMemo_.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    msgMemo_.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    msgMemo_.setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Japanese has no blanks to break at.
+    msgMemo_.setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    msgMemo_.setUndoRedoEnabled(false);
+
+    client_.place(cmdEdit_, {8, 317, 185, 20}, Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge);
+    client_.place(button1_, {200, 315, 75, 25}, Qt::RightEdge | Qt::BottomEdge);
+    // Enter in the command line presses the button, as the default button of the form.
+    button1_.setDefault(true);
+    connect(&button1_, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(&cmdEdit_, &QLineEdit::returnPressed, this, [this] {
+        if (button1_.isEnabled()) button1_.click();
+    });
+
+    setTabOrder(&cmdEdit_, &button1_);
+    setTabOrder(&button1_, &msgMemo_);
+    cmdEdit_.setFocus(Qt::OtherFocusReason);
+}
+
+bool TForm1::OpenGame(const QString& file) {
+    lastFolder_ = QFileInfo(file).absolutePath();
+    try {
+        return engine_->OpenScript(std::filesystem::path(QFile::encodeName(file).toStdString()));
+    } catch (const std::exception& e) {
+        reportError(file, e);
+        return false;
+    }
+}
+
+void TForm1::F1Click() {
+    QFileDialog dialog(this, QString(), lastFolder_);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(qtNameFilters(scriptOpenFilter()));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    OpenGame(dialog.selectedFiles().constFirst());
+}
+
+void TForm1::Exit1Click() {
+    close();
+}
+
+void TForm1::A1Click() {
+    aboutDlg_.exec();
+}
+
+void TForm1::Button1Click() {
+    const QString typed = cmdEdit_.text();
+    cmdEdit_.remember(typed);
+    try {
+        engine_->ProcessInput(toGame(typed));
+    } catch (const std::exception& e) {
+        reportError(QStringLiteral("> ") + typed, e);
+    }
+}
+
+void TForm1::runIdle() {
+    // A modal dialog opened by a pass runs a nested loop in which this timer fires
+    // again; the pass on the stack goes on when the dialog closes.
+    if (inIdle_) return;
+    inIdle_ = true;
+    try {
+        engine_->AppIdle();
+    } catch (const std::exception& e) {
+        reportError(QStringLiteral("AppIdle"), e);
+    }
+    inIdle_ = false;
+    if (engine_->HasWork()) requestIdle();
+}
+
+void TForm1::requestIdle() {
+    if (!idleTimer_.isActive()) idleTimer_.start();
+}
+
+void TForm1::setGameTimerEnabled(bool enabled) {
+    if (!enabled) {
+        gameTimer_.stop();
+    } else if (!gameTimer_.isActive()) {
+        gameTimer_.start();
+    }
+}
+
+void TForm1::linesAppended(std::span<const std::string> lines) {
+    if (lines.empty()) return;
+    // A cursor rather than appendPlainText, which folds an empty first line away and
+    // would put the view out of step with the engine's lines.
+    QTextCursor cursor(msgMemo_.document());
+    cursor.beginEditBlock();
+    cursor.movePosition(QTextCursor::End);
+    for (const std::string& line : lines) {
+        if (memoLines_ > 0) cursor.insertBlock();
+        cursor.insertText(fromGame(line));
+        ++memoLines_;
+    }
+    cursor.endEditBlock();
+    scrollToEnd();
+}
+
+void TForm1::linesRemovedFromTop(std::size_t count) {
+    if (count == 0) return;
+    if (count >= memoLines_) {
+        messagesCleared();
+        return;
+    }
+    QTextCursor cursor(msgMemo_.document());
+    const QTextBlock keep = msgMemo_.document()->findBlockByNumber(static_cast<int>(count));
+    cursor.setPosition(keep.position(), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    memoLines_ -= count;
+    scrollToEnd();
+}
+
+void TForm1::messagesCleared() {
+    msgMemo_.clear();
+    memoLines_ = 0;
+}
+
+void TForm1::scrollToEnd() {
+    QScrollBar* bar = msgMemo_.verticalScrollBar();
+    bar->setValue(bar->maximum());
+}
+
+void TForm1::enableInput(bool enabled) {
+    cmdEdit_.setEnabled(enabled);
+    button1_.setEnabled(enabled);
+}
+
+void TForm1::clearAndFocusInput() {
+    cmdEdit_.clear();
+    cmdEdit_.setFocus(Qt::OtherFocusReason);
+}
+
+void TForm1::setCaption(std::string_view text) {
+    setWindowTitle(fromGame(text));
+}
+
+void TForm1::setPictureAreaSize(int width, int height) {
+    width = std::clamp(width, 0, kMaxPictureSide);
+    height = std::clamp(height, 0, kMaxPictureSide);
+    client_.setFixedSize(width + kFrameWidth, height + kFrameHeight);
+}
+
+void TForm1::showMessage(std::string_view text) {
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("VORNAL"), fromGame(text), QMessageBox::Ok,
+                    this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+bool TForm1::askYesNo(std::string_view question) {
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("選択"), fromGame(question),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::string TForm1::askInput(std::string_view prompt) {
+    return toGame(inputDlg_.ask(fromGame(prompt)));
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.constFirst().isLocalFile()) event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.constFirst().isLocalFile()) return;
+    event->acceptProposedAction();
+    const QString file = urls.constFirst().toLocalFile();
+    // Open after the drop has finished, not inside the drag-and-drop loop.
+    QTimer::singleShot(0, this, [this, file] { OpenGame(file); });
+}
+
+void TForm1::reportError(const QString& what, const std::exception& error) {
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("VORNAL"),
+                    what + QStringLiteral(": ") + QString::fromStdString(error.what()),
+                    QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+}  // namespace vornal::qt

@@ -1,0 +1,100 @@
+// TForm1: the player's main window. It shows the picture area, the message area and
+// the command line, owns the engine and is the engine's host.
+#pragma once
+
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QString>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <memory>
+
+#include "player/core/Engine.h"
+#include "player/core/Host.h"
+#include "player/qt/AboutDlg.h"
+#include "player/qt/AnchorPanel.h"
+#include "player/qt/CommandLine.h"
+#include "player/qt/InputDlg.h"
+
+namespace vornal::qt {
+
+class TForm1 : public QWidget, public Host {
+public:
+    // The client area the form was designed for, and the frame the picture area keeps.
+    static constexpr QSize kClientSize{285, 347};
+    static constexpr int kFrameWidth = 15;
+    static constexpr int kFrameHeight = 164;
+
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Opens a script or archive as if it had been chosen in the open dialog.
+    bool OpenGame(const QString& file);
+
+    // Menu and button commands.
+    void F1Click();
+    void Exit1Click();
+    void A1Click();
+    void Button1Click();
+
+    // Parts, for tests.
+    Engine& GameEngine() { return *engine_; }
+    QWidget& Client() { return client_; }
+    QLabel& GrpImage() { return grpImage_; }
+    QPlainTextEdit& MsgMemo() { return msgMemo_; }
+    CommandLine& CmdEdit() { return cmdEdit_; }
+    QPushButton& Button1() { return button1_; }
+    QMenuBar& MainMenu1() { return mainMenu1_; }
+    QTimer& GameTimer() { return gameTimer_; }
+    TAboutDlg& AboutDlg() { return aboutDlg_; }
+    TInputDlg& InputDlg() { return inputDlg_; }
+    bool IdlePending() const { return idleTimer_.isActive(); }
+
+    // Host
+    void linesAppended(std::span<const std::string> lines) override;
+    void linesRemovedFromTop(std::size_t count) override;
+    void messagesCleared() override;
+    void enableInput(bool enabled) override;
+    void clearAndFocusInput() override;
+    void setCaption(std::string_view text) override;
+    void setPictureAreaSize(int width, int height) override;
+    void showMessage(std::string_view text) override;
+    bool askYesNo(std::string_view question) override;
+    std::string askInput(std::string_view prompt) override;
+    void setGameTimerEnabled(bool enabled) override;
+    void requestIdle() override;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void buildMenu();
+    void buildClient();
+    void runIdle();
+    void scrollToEnd();
+    void reportError(const QString& what, const std::exception& error);
+
+    // Declared parents before children: members are destroyed in reverse order, so
+    // every child goes before the widget that holds it.
+    QVBoxLayout layout_;
+    QMenuBar mainMenu1_;
+    AnchorPanel client_;
+    QLabel grpImage_;
+    QPlainTextEdit msgMemo_;
+    CommandLine cmdEdit_;
+    QPushButton button1_;
+    QTimer gameTimer_;
+    QTimer idleTimer_;
+    TAboutDlg aboutDlg_;
+    TInputDlg inputDlg_;
+    QString lastFolder_;
+    std::size_t memoLines_ = 0;       // lines shown in MsgMemo, in step with the engine's
+    bool inIdle_ = false;             // an AppIdle call is on the stack (modal dialogs nest)
+    std::unique_ptr<Engine> engine_;  // last: it may talk to the widgets while built
+};
+
+}  // namespace vornal::qt

@@ -1,0 +1,60 @@
+#include "player/qt/WindowMain.h"
+
+#include <QApplication>
+#include <QStringList>
+#include <QTextStream>
+#include <QTimer>
+
+#include "player/qt/Appearance.h"
+#include "player/qt/MainWindow.h"
+
+namespace vornal {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vnplayer [GAME]         play GAME (.vns script or .vnp archive) in a window\n"
+    "       vnplayer --tty GAME     play it in the terminal\n";
+
+}  // namespace
+
+int runWindow(int argc, char** argv) {
+    QApplication app(argc, argv);
+    // The name only: a display name would be appended to every window caption.
+    QApplication::setApplicationName(QStringLiteral("VORNAL"));
+    QApplication::setWindowIcon(qt::playerIcon());
+    // Message boxes and dialogs show the games' Japanese too.
+    QApplication::setFont(qt::gothicFont(12));
+
+    // Qt has taken its own options (-platform, ...) out of the list.
+    QString game;
+    bool optionsEnded = false;
+    const QStringList args = QApplication::arguments();
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (!optionsEnded && arg == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (!optionsEnded && (arg == QLatin1String("--help") || arg == "-h")) {
+            QTextStream(stdout) << kUsage;
+            return 0;
+        } else if (!optionsEnded && arg.startsWith(QLatin1Char('-'))) {
+            QTextStream(stderr) << "vnplayer: unknown option " << arg << "\n" << kUsage;
+            return 2;
+        } else if (game.isEmpty()) {
+            game = arg;
+        } else {
+            QTextStream(stderr) << "vnplayer: one game at a time\n" << kUsage;
+            return 2;
+        }
+    }
+
+    qt::TForm1 form;
+    form.show();
+    if (!game.isEmpty()) {
+        // From inside the loop, so a failure's message box has a shown window behind it.
+        QTimer::singleShot(0, &form, [&form, game] { form.OpenGame(game); });
+    }
+    return QApplication::exec();
+}
+
+}  // namespace vornal

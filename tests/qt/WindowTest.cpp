@@ -1,0 +1,316 @@
+// The main window driving a real engine: layout at start, opening a game, typing
+// commands, *SCREEN, *TITLE, the *INPUT and *YESNO dialogs, and a runaway script.
+#include <QInputMethodEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+#include "common/SjisText.h"
+#include "player/qt/MainWindow.h"
+
+using vornal::qt::TForm1;
+
+namespace {
+
+// Answers the modal dialogs a game opens, one action per dialog, in order; each
+// action sees the dialog. Stops polling after the last one.
+class ModalScript {
+public:
+    void then(std::function<void(QWidget*)> action) { actions_.push_back(std::move(action)); }
+    void start() { poll(); }
+    bool done() const { return next_ == actions_.size(); }
+    QStringList texts;  // what each message box said
+
+private:
+    void poll() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal != last_) {
+            last_ = modal;
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                texts << box->windowTitle() + QStringLiteral("|") + box->text();
+            }
+            actions_[next_++](modal);
+        } else if (!modal) {
+            last_ = nullptr;
+        }
+        if (!done()) QTimer::singleShot(10, [this] { poll(); });
+    }
+    std::vector<std::function<void(QWidget*)>> actions_;
+    std::size_t next_ = 0;
+    QWidget* last_ = nullptr;
+};
+
+void press(QWidget* box, QMessageBox::StandardButton which) {
+    static_cast<QMessageBox*>(box)->button(which)->click();
+}
+
+void answer(TForm1& form, const QString& text) {
+    form.InputDlg().InputEdit().setText(text);
+    QTest::keyClick(&form.InputDlg().InputEdit(), Qt::Key_Return);
+}
+
+QStringList memoLines(TForm1& form) {
+    return form.MsgMemo().toPlainText().split(QLatin1Char('\n'));
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+
+    // Writes a game (UTF-8 here, Shift-JIS on disk, lines ended by CR LF).
+    QString game(const QString& name, const QString& text) {
+        QString path = dir_.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
+        QString crlf = text;
+        crlf.replace(QLatin1String("\n"), QLatin1String("\r\n"));
+        const std::string sjis = vornal::sjis::fromUtf8(crlf.toStdString());
+        file.write(sjis.data(), static_cast<qint64>(sjis.size()));
+        return path;
+    }
+
+    // Shows a form and opens a game in it; waits until the opening has run.
+    void start(TForm1& form, const QString& file) {
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(form.OpenGame(file));
+        QTRY_VERIFY(!form.GameEngine().HasWork());
+    }
+
+    // Japanese arrives from the input method as committed text.
+    void type(TForm1& form, const QString& command) {
+        QInputMethodEvent commit;
+        commit.setCommitString(command);
+        QApplication::sendEvent(&form.CmdEdit(), &commit);
+        QTest::keyClick(&form.CmdEdit(), Qt::Key_Return);
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(dir_.isValid()); }
+
+    void windowAtStart() {
+        TForm1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.windowTitle(), QStringLiteral("VORNAL"));
+        QCOMPARE(form.Client().size(), QSize(285, 347));
+        QCOMPARE(form.Client().y(), form.MainMenu1().height());
+        QCOMPARE(form.size(), QSize(285, 347 + form.MainMenu1().height()));
+        QCOMPARE(form.minimumSize(), form.maximumSize());  // not resizable
+
+        QCOMPARE(form.GrpImage().geometry(), QRect(8, 8, 270, 183));
+        QCOMPARE(form.MsgMemo().geometry(), QRect(8, 197, 266, 107));
+        QCOMPARE(form.CmdEdit().geometry(), QRect(8, 317, 185, 20));
+        QCOMPARE(form.Button1().geometry(), QRect(200, 315, 75, 25));
+        QCOMPARE(form.Button1().text(), QStringLiteral("入力"));
+        QVERIFY(form.Button1().isDefault());
+        QVERIFY(form.MsgMemo().isReadOnly());
+        QVERIFY(form.MsgMemo().textInteractionFlags() & Qt::TextSelectableByMouse);
+        QCOMPARE(form.MsgMemo().verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(form.focusWidget(), &form.CmdEdit());
+        QCOMPARE(form.CmdEdit().nextInFocusChain(), &form.Button1());
+        QVERIFY(form.CmdEdit().isEnabled());
+        QVERIFY(form.CmdEdit().testAttribute(Qt::WA_InputMethodEnabled));
+        QVERIFY(!form.GameTimer().isActive());
+        QCOMPARE(form.GameTimer().interval(), 100);
+
+        QStringList menus;
+        for (QAction* top : form.MainMenu1().actions()) {
+            menus << top->text();
+            for (QAction* item : top->menu()->actions()) {
+                menus << (item->isSeparator() ? QStringLiteral("-") : item->text());
+            }
+        }
+        QCOMPARE(menus, QStringList({"ファイル(&F)", "スクリプトを開く(&F)", "-", "終了(&X)",
+                                     "ヘルプ(&H)", "バージョン情報(&A)"}));
+    }
+
+    void openingShowsTextAndEnablesInput() {
+        TForm1 form;
+        start(form, game("open.vns",
+                         "*SCENE hall\n"
+                         "暗い広間に立っている。\n"
+                         "北に扉がある。\n"
+                         ">look\n"
+                         "扉は古い。\n"
+                         "*SCENEEND\n"));
+        QCOMPARE(memoLines(form), QStringList({"暗い広間に立っている。", "北に扉がある。"}));
+        QVERIFY(form.CmdEdit().isEnabled());
+        QVERIFY(form.Button1().isEnabled());
+        // Waiting for a command: nothing is scheduled, so the event loop can sleep.
+        QVERIFY(!form.IdlePending());
+        QVERIFY(!form.GameTimer().isActive());
+    }
+
+    void typedCommandRunsItsBlock() {
+        TForm1 form;
+        start(form, game("type.vns",
+                         "*SCENE hall\n"
+                         "広間。\n"
+                         ">look/見る\n"
+                         "扉は古い。\n"
+                         ">NOMATCH\n"
+                         "え？\n"
+                         "*SCENEEND\n"));
+        form.Button1().setFocus();  // Enter still reaches the command line's button
+        form.CmdEdit().setFocus();
+        type(form, QStringLiteral("扉を見る"));
+        QTRY_COMPARE(memoLines(form).last(), QStringLiteral("扉は古い。"));
+        QCOMPARE(memoLines(form), QStringList({"広間。", "> 扉を見る", "扉は古い。"}));
+        QCOMPARE(form.CmdEdit().text(), QString());
+        QCOMPARE(form.focusWidget(), &form.CmdEdit());
+
+        type(form, QStringLiteral("dance"));
+        QTRY_COMPARE(memoLines(form).last(), QStringLiteral("え？"));
+        // A recalled command is typed text like any other.
+        QTest::keyClick(&form.CmdEdit(), Qt::Key_Up);
+        QTest::keyClick(&form.CmdEdit(), Qt::Key_Up);
+        QCOMPARE(form.CmdEdit().text(), QStringLiteral("扉を見る"));
+        QTest::keyClick(&form.CmdEdit(), Qt::Key_Return);
+        QTRY_COMPARE(memoLines(form).size(), 7);
+        QCOMPARE(memoLines(form).mid(5), QStringList({"> 扉を見る", "扉は古い。"}));
+    }
+
+    void messageAreaFollowsTheEngine() {
+        TForm1 form;
+        QString text = QStringLiteral("*SCENE s\n");
+        for (int i = 0; i < 40; ++i)
+            text += QStringLiteral("行%1\n").arg(i);
+        text += QStringLiteral(">cls\n*CLS\n消えた。\n*SCENEEND\n");
+        start(form, game("memo.vns", text));
+        QCOMPARE(memoLines(form).size(), 40);
+        const QScrollBar* bar = form.MsgMemo().verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        QCOMPARE(bar->value(), bar->maximum());  // the last line is in view
+        type(form, QStringLiteral("cls"));
+        QTRY_COMPARE(memoLines(form), QStringList({"消えた。"}));
+        QStringList engine;
+        for (const std::string& line : form.GameEngine().Messages()) {
+            engine << QString::fromStdString(vornal::sjis::toUtf8(line));
+        }
+        QCOMPARE(memoLines(form), engine);
+    }
+
+    void screenAndTitle() {
+        TForm1 form;
+        start(form, game("screen.vns",
+                         "*SCREEN 320 240\n"
+                         "*TITLE   夜の城\n"
+                         "*SCENE s\n"
+                         "ようこそ。\n"
+                         "*SCENEEND\n"));
+        QCOMPARE(form.windowTitle(), QStringLiteral("夜の城"));
+        QCOMPARE(form.Client().size(), QSize(335, 404));
+        QCOMPARE(form.size(), QSize(335, 404 + form.MainMenu1().height()));
+        QCOMPARE(form.GrpImage().geometry(), QRect(8, 8, 320, 240));
+        QCOMPARE(form.MsgMemo().geometry(), QRect(8, 254, 316, 107));
+        QCOMPARE(form.CmdEdit().geometry(), QRect(8, 374, 235, 20));
+        QCOMPARE(form.Button1().geometry(), QRect(250, 372, 75, 25));
+        QCOMPARE(form.minimumSize(), form.maximumSize());
+    }
+
+    void inputRefusesUntilANumber() {
+        TForm1 form;
+        ModalScript dialogs;
+        QString shownPrompt;
+        dialogs.then([&](QWidget*) {
+            shownPrompt = form.InputDlg().InputLabel().text();
+            answer(form, QString());
+        });
+        dialogs.then([](QWidget* box) { press(box, QMessageBox::Ok); });
+        dialogs.then([&](QWidget*) { answer(form, QStringLiteral("25a")); });
+        dialogs.then([](QWidget* box) { press(box, QMessageBox::Ok); });
+        dialogs.then([&](QWidget*) { answer(form, QStringLiteral("25")); });
+        dialogs.start();
+        start(form, game("input.vns",
+                         "*SCENE s\n"
+                         "*INPUT 年齢は？ F(10)\n"
+                         "*IF F(10)==25 GOOD\n"
+                         "違う。\n"
+                         "*END\n"
+                         "*LABEL GOOD\n"
+                         "25歳。\n"
+                         "*END\n"
+                         "*SCENEEND\n"));
+        QVERIFY(dialogs.done());
+        QCOMPARE(shownPrompt, QStringLiteral("年齢は？"));
+        QCOMPARE(dialogs.texts, QStringList({"VORNAL|正しく入力してください",
+                                             "VORNAL|数字のみを入力してください"}));
+        QCOMPARE(memoLines(form).last(), QStringLiteral("25歳。"));
+        QVERIFY(form.CmdEdit().isEnabled());
+    }
+
+    void yesNoJumpsByTheAnswer_data() {
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("yes") << true << "開けた。";
+        QTest::newRow("no") << false << "立ち去った。";
+    }
+    void yesNoJumpsByTheAnswer() {
+        QFETCH(bool, yes);
+        QFETCH(QString, expected);
+        TForm1 form;
+        ModalScript dialogs;
+        QStringList buttons;
+        dialogs.then([&](QWidget* box) {
+            for (QAbstractButton* b : static_cast<QMessageBox*>(box)->buttons()) {
+                buttons << b->text();
+            }
+            QVERIFY(static_cast<QMessageBox*>(box)->icon() == QMessageBox::NoIcon);
+            press(box, yes ? QMessageBox::Yes : QMessageBox::No);
+        });
+        dialogs.start();
+        start(form, game("yesno.vns",
+                         "*SCENE s\n"
+                         "*YESNO 開けますか？ OPEN LEAVE\n"
+                         "*END\n"
+                         "*LABEL OPEN\n"
+                         "開けた。\n"
+                         "*END\n"
+                         "*LABEL LEAVE\n"
+                         "立ち去った。\n"
+                         "*END\n"
+                         "*SCENEEND\n"));
+        QVERIFY(dialogs.done());
+        QCOMPARE(dialogs.texts, QStringList({"選択|開けますか？"}));
+        QCOMPARE(buttons.size(), 2);
+        QCOMPARE(memoLines(form), QStringList({expected}));
+    }
+
+    void runawayScriptLeavesTheWindowResponsive() {
+        TForm1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(form.OpenGame(game("loop.vns", "*SCENE s\n*LABEL a\n*GOTO a\n*SCENEEND\n")));
+        bool fired = false;
+        QTimer::singleShot(50, &form, [&] { fired = true; });
+        QTRY_VERIFY_WITH_TIMEOUT(fired, 5000);
+        QVERIFY(form.GameEngine().HasWork());  // still looping
+
+        // Another game replaces the runaway one.
+        QVERIFY(form.OpenGame(game("calm.vns", "*SCENE s\n落ち着いた。\n*SCENEEND\n")));
+        QTRY_VERIFY(!form.GameEngine().HasWork());
+        QCOMPARE(memoLines(form).last(), QStringLiteral("落ち着いた。"));
+        QVERIFY(!form.IdlePending());
+    }
+
+    void waitRunsOnTheGameTimer() {
+        TForm1 form;
+        start(form, game("wait.vns", "*SCENE s\n前。\n*WAIT 2\n後。\n*SCENEEND\n"));
+        // The pass stopped at *WAIT; the game timer carries it on.
+        QTRY_COMPARE(memoLines(form), QStringList({"前。", "後。"}));
+        QTRY_VERIFY(!form.GameTimer().isActive());
+        QVERIFY(form.CmdEdit().isEnabled());
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "WindowTest.moc"
