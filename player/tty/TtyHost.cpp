@@ -21,6 +21,16 @@ std::string_view trimBlanks(std::string_view s) {
 
 }  // namespace
 
+std::string_view escapePrefix(std::string_view utf8) {
+    static constexpr std::string_view kTags[] = {"[message]", "[yes/no]", "[input]",
+                                                 "[answer]",  "[trace]",  "[end of input]"};
+    if (utf8.starts_with('\\')) return "\\";
+    for (const std::string_view tag : kTags) {
+        if (utf8.starts_with(tag)) return "\\";
+    }
+    return {};
+}
+
 bool isYesAnswer(std::string_view utf8) {
     const std::string_view answer = trimBlanks(utf8);
     std::string lower(answer);
@@ -62,7 +72,9 @@ void TtyHost::writeGameText(std::string_view sjis, std::string_view tag) {
     for (;;) {
         const std::size_t end = rest.find_first_of("\r\n");
         const std::string_view piece = rest.substr(0, end);
-        writeLine(tag.empty() ? std::string(piece) : std::string(tag) + std::string(piece));
+        // Game text that looks like one of our own lines is set apart by a backslash.
+        const std::string_view prefix = tag.empty() ? escapePrefix(piece) : tag;
+        writeLine(std::string(prefix) + std::string(piece));
         if (end == std::string_view::npos) break;
         const std::size_t skip = rest.compare(end, 2, "\r\n") == 0 ? 2 : 1;
         rest.remove_prefix(end + skip);

@@ -74,6 +74,10 @@ private:
 // True for the answers that mean Yes: y, yes (any letter case) and はい, blanks around ignored.
 bool isYesAnswer(std::string_view utf8);
 
+// "\\" when a line of game text would read as one of the host's own lines (it begins
+// with one of their tags, or with a backslash); else empty.
+std::string_view escapePrefix(std::string_view utf8);
+
 // The line made safe for a terminal: control characters other than the tab are shown in
 // caret notation (ESC as ^[), so a script cannot drive the terminal.
 std::string visibleText(std::string_view utf8);

@@ -77,6 +77,18 @@ TEST(TtyHost, MessageAreaLinesInUtf8OneEach) {
     EXPECT_EQ(f.written(), "扉を開けた。\n\n[所持アイテム]\nlampkey\n");
 }
 
+TEST(TtyHost, GameTextThatLooksLikeOurLinesIsEscaped) {
+    HostFixture f("");
+    const std::vector<std::string> lines = {
+        "[answer] 42",       "\\back", "[trace]", "[note] kept", sj("[所持アイテム]"),
+        " [answer] indented"};
+    f.host().linesAppended(lines);
+    f.host().showMessage("[answer] in a box");
+    EXPECT_EQ(f.written(),
+              "\\[answer] 42\n\\\\back\n\\[trace]\n[note] kept\n[所持アイテム]\n"
+              " [answer] indented\n[message] [answer] in a box\n");
+}
+
 TEST(TtyHost, WindowEventsOnlyWithTrace) {
     for (const bool trace : {false, true}) {
         HostFixture f("", TtyHostSettings{trace, false});
