@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # vnplayer --tty as a user runs it: options, exit codes, timing, interrupts, a terminal.
-#   cli_test.sh CASE VNPLAYER
+#   cli_test.sh CASE VNPLAYER [VNPACK]
 set -uo pipefail
 
 case_name=$1
-vnplayer=$2
+vnplayer=$(realpath "$2")
+vnpack=${3:+$(realpath "$3")}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
@@ -172,6 +173,39 @@ long-line)
     run 0 --tty --fast simple.vns < typed
     [[ $(sed -n 2p out | wc -c) == $((2 + 65536 + 1)) ]] || fail "long line not cut to 64 KiB"
     [[ $(sed -n '3,$p' out) == $'> where\nHere.' ]] || fail "the line after was lost"
+    ;;
+archive)
+    # The same game packed by vnpack plays the same; the extension's case does not matter.
+    printf '*SCENE s\nHello from the archive.\n>where\nHere.\n*SCENEEND\n' > game.vns
+    "$vnpack" create -o GAME.Vnp game.vns > /dev/null || fail "vnpack create failed"
+    rm game.vns
+    printf 'where\n' > typed
+    run 0 --tty --fast GAME.Vnp < typed
+    [[ $(cat out) == $'Hello from the archive.\n> where\nHere.' ]] || fail "transcript differs"
+    ;;
+idle-cpu)
+    # Waiting for a command, and sleeping through a *WAIT, use no CPU: nothing polls.
+    printf '*SCENE s\nHello.\n>wait\n*WAIT 100\n>x\n*SCENEEND\n' > idle.vns
+    mkfifo typing
+    timeout -k 5 30 "$vnplayer" --tty idle.vns < typing > out 2> err &
+    pid=$!
+    exec 3> typing
+    cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }
+    sleep 0.5
+    before=$(cpu_ticks)
+    sleep 1
+    idle=$(($(cpu_ticks) - before))
+    echo wait >&3
+    sleep 0.5
+    before=$(cpu_ticks)
+    sleep 1
+    waiting=$(($(cpu_ticks) - before))
+    kill -INT $pid
+    wait $pid
+    exec 3>&-
+    echo "CPU ticks (1/100 s) in one second: idle $idle, during *WAIT $waiting"
+    ((idle <= 2)) || fail "idle player used $idle CPU ticks in one second"
+    ((waiting <= 5)) || fail "player in a *WAIT used $waiting CPU ticks in one second"
     ;;
 *)
     fail "no such case"
