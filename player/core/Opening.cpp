@@ -57,6 +57,9 @@ bool Engine::Impl::OpenScript(const std::filesystem::path& file) {
     std::vector<Byte> text;
     bool opened = false;
     try {
+        // A folder or a device opens without complaint but is no script.
+        if (!std::filesystem::is_regular_file(file))
+            return FailOpening(texts::FileCannotOpen(displayName(file)));
         if (isArchiveName(file)) {
             auto archive = std::make_unique<FileStream>(file, FileStream::Mode::read);
             opened = true;
