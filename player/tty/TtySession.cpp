@@ -111,7 +111,10 @@ int TtySession::run() {
         for (;;) {
             if (interruptRequested()) throw TtyAbort{130, "interrupted"};
             Step step = Step::Continue;
-            if (engine_.Halted()) {
+            if (engine_.HasWork()) {
+                // A slice of the pass (also the rest of the pass that halted the game).
+                engine_.AppIdle();
+            } else if (engine_.Halted()) {
                 // Nothing runs any more; typed commands are still echoed while the
                 // command line is enabled.
                 if (!engine_.InputEnabled()) {
@@ -124,14 +127,13 @@ int TtySession::run() {
                     throw TtyAbort{1, "the game waits but never started its timer"};
                 }
                 step = waitStep();
-            } else if (engine_.HasWork()) {
-                engine_.AppIdle();
             } else {
                 step = readCommand();
             }
             if (step == Step::InputEnded) {
                 // Finish what is under way (a pass, a *WAIT), then stop.
-                if (engine_.Halted() || (!engine_.HasWork() && engine_.State() != RunState::Wait)) {
+                const bool waiting = engine_.State() == RunState::Wait && !engine_.Halted();
+                if (!engine_.HasWork() && !waiting) {
                     host_.flush();
                     return 0;
                 }
