@@ -127,6 +127,18 @@ interrupt)
     exec 3>&-
     [[ $status == 130 ]] || fail "exit status $status when interrupted while idle"
     [[ $(cat out) == "Hello." ]] || fail "opening text missing"
+    # And while a question waits for its answer.
+    printf '*SCENE s\nAsk.\n*INPUT Age? F(1)\n>x\n*SCENEEND\n' > ask.vns
+    timeout -k 5 30 "$vnplayer" --tty ask.vns < typing > out 2> err &
+    pid=$!
+    exec 3> typing
+    sleep 1
+    kill -INT $pid
+    wait $pid
+    status=$?
+    exec 3>&-
+    [[ $status == 130 ]] || fail "exit status $status when interrupted during *INPUT"
+    [[ $(cat out) == $'Ask.\n[input] Age?' ]] || fail "transcript differs"
     ;;
 wait-timing)
     printf '*SCENE s\nA\n*WAIT 10\nB\n*WAIT 0\nC\n>x\n*SCENEEND\n' > timed.vns
