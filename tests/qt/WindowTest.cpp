@@ -3,6 +3,7 @@
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -300,6 +301,61 @@ private slots:
         QTRY_VERIFY(!form.GameEngine().HasWork());
         QCOMPARE(memoLines(form).last(), QStringLiteral("落ち着いた。"));
         QVERIFY(!form.IdlePending());
+
+        // And the menu still quits while a game loops.
+        QVERIFY(form.OpenGame(game("loop.vns", "*SCENE s\n*LABEL a\n*GOTO a\n*SCENEEND\n")));
+        QTest::qWait(20);
+        form.MainMenu1().actions().at(0)->menu()->actions().at(2)->trigger();
+        QVERIFY(!form.isVisible());
+    }
+
+    void droppedFileOpensTheGame() {
+        TForm1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QMimeData data;
+        data.setUrls(
+            {QUrl::fromLocalFile(game("drop.vns", "*SCENE s\n落とされた。\n*SCENEEND\n"))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(&form, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&form, &drop);
+        QTRY_COMPARE(memoLines(form), QStringList({"落とされた。"}));
+    }
+
+    void failedOpeningIsReportedInTheApplicationsBox() {
+        TForm1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        ModalScript dialogs;
+        dialogs.then([](QWidget* box) { press(box, QMessageBox::Ok); });
+        dialogs.start();
+        QVERIFY(!form.OpenGame(dir_.filePath(QStringLiteral("missing.vns"))));
+        QVERIFY(dialogs.done());
+        QCOMPARE(dialogs.texts.size(), 1);
+        QVERIFY2(dialogs.texts[0].startsWith(QStringLiteral("VORNAL|")),
+                 qPrintable(dialogs.texts[0]));
+        QVERIFY(!form.GameEngine().HasWork());
+    }
+
+    void aboutBoxFromTheMenu() {
+        TForm1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        ModalScript dialogs;
+        QWidget* shown = nullptr;
+        dialogs.then([&](QWidget* box) {
+            shown = box;
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        dialogs.start();
+        QAction* about = form.MainMenu1().actions().at(1)->menu()->actions().at(0);
+        about->trigger();
+        QVERIFY(dialogs.done());
+        QCOMPARE(shown, &form.AboutDlg());
+        QVERIFY(!form.AboutDlg().isVisible());
     }
 
     void waitRunsOnTheGameTimer() {
