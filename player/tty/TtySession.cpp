@@ -1,10 +1,10 @@
 #include "player/tty/TtySession.h"
 
 #include <poll.h>
+#include <signal.h>
 
 #include <csignal>
 #include <cstdio>
-#include <thread>
 
 #include "common/SjisText.h"
 #include "player/tty/TtyAbort.h"
