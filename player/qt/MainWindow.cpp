@@ -125,9 +125,13 @@ void TForm1::buildClient() {
 }
 
 bool TForm1::OpenGame(const QString& file) {
-    lastFolder_ = QFileInfo(file).absolutePath();
+    // Absolute, as the open dialog gives it: the game's data folder must not depend on
+    // the working directory.
+    const QFileInfo info(file);
+    lastFolder_ = info.absolutePath();
+    const QByteArray name = QFile::encodeName(info.absoluteFilePath());
     try {
-        return engine_->OpenScript(std::filesystem::path(QFile::encodeName(file).toStdString()));
+        return engine_->OpenScript(std::filesystem::path(name.toStdString()));
     } catch (const std::exception& e) {
         reportError(file, e);
         return false;

@@ -1,5 +1,6 @@
 // The main window driving a real engine: layout at start, opening a game, typing
 // commands, *SCREEN, *TITLE, the *INPUT and *YESNO dialogs, and a runaway script.
+#include <QClipboard>
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QMessageBox>
@@ -198,6 +199,11 @@ private slots:
             engine << QString::fromStdString(vornal::sjis::toUtf8(line));
         }
         QCOMPARE(memoLines(form), engine);
+
+        // The player may copy the story out.
+        form.MsgMemo().selectAll();
+        form.MsgMemo().copy();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("消えた。"));
     }
 
     void screenAndTitle() {
