@@ -106,7 +106,7 @@ void TtyHost::enableInput(bool) {}
 void TtyHost::clearAndFocusInput() {}
 
 void TtyHost::setCaption(std::string_view text) {
-    writeTrace("caption " + sjis::toUtf8(text));
+    traceEvent("caption", text);
 }
 
 void TtyHost::setPictureAreaSize(int width, int height) {
