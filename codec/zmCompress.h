@@ -30,7 +30,8 @@ public:
     // completed, so up to 65 bytes more may be written); nothing when `size` <= 0.
     // Never reads or writes outside its window or buffers, whatever the input. A match
     // token the encoder cannot produce (see docs/lzss-format.md) is refused with
-    // StreamError naming the source; the bytes decoded before it are already in dest.
+    // StreamError naming the source, and so is data that ends before `size` bytes are
+    // decoded; part of the output may already be in dest then.
     // `source` is left somewhere past the data read.
     void Decompress(Stream& source, Stream& dest, std::int32_t size) override;
     // Encodes the first `length` bytes of `block` (at most 4096) into `writer`.
