@@ -25,29 +25,38 @@ void putBe(std::vector<Byte>& v, std::uint32_t value, int bytes) {
         v.push_back(static_cast<Byte>(value >> (8 * i)));
 }
 
+// Story lines are put together from pieces so that the text repeats about as much as a
+// real script does: words and turns of phrase, not whole sentences.
 std::vector<Byte> script(std::mt19937& rng) {
-    const char* const story[] = {
-        "薄暗い部屋の中に、古びた机がひとつ置いてある。",
-        "窓の外では雨が静かに降り続いている。",
-        "扉には鍵がかかっているようだ。",
-        "机の引き出しを開けると、中に小さな鍵が入っていた。",
-        "「誰かいるのか？」と声をかけたが、返事はない。",
-        "廊下の奥から、かすかな足音が聞こえてくる。",
-        "あなたは鍵を手に入れた。",
-        "ここには何もないようだ。",
-    };
-    const char* const scenes[] = {"ROOM", "HALL", "GARDEN", "CELLAR", "ATTIC"};
+    const char* const who[] = {"私は",     "彼女は", "老人は", "少年が",   "猫が", "誰かが",
+                               "あなたは", "美咲は", "健太は", "管理人が", "影が", "声が"};
+    const char* const where[] = {"薄暗い部屋で",   "廊下の奥で",   "窓のそばで", "古い井戸の前で",
+                                 "階段の下で",     "庭の片隅で",   "書斎の中で", "雨の中で",
+                                 "月明かりの下で", "扉の向こうで", "屋根裏で",   "地下室で"};
+    const char* const what[] = {"小さな鍵を",   "古びた手紙を",   "壊れた時計を", "赤い箱を",
+                                "一枚の写真を", "錆びたナイフを", "白い花を",     "黒い本を",
+                                "銀の指輪を",   "地図の切れ端を", "蝋燭を",       "日記を"};
+    const char* const did[] = {"見つけた",         "じっと見つめていた", "拾い上げた", "隠した",
+                               "落としてしまった", "探している",         "握りしめた", "差し出した",
+                               "燃やした",         "開けようとした"};
+    const char* const end[] = {"。",   "ようだ。",   "らしい。",   "のだろうか。",
+                               "……。", "気がする。", "と呟いた。", "。\r\n「どうして？」"};
+    const char* const scenes[] = {"ROOM", "HALL", "GARDEN", "CELLAR", "ATTIC", "STUDY", "WELL"};
+    auto pick = [&](const auto& list) { return std::string(list[rng() % std::size(list)]); };
+    auto line = [&] { return pick(who) + pick(where) + pick(what) + pick(did) + pick(end); };
     std::string utf8;
     for (int scene = 0; utf8.size() < 240000; ++scene) {
-        std::string name = std::string(scenes[scene % 5]) + std::to_string(scene);
+        std::string name = pick(scenes) + std::to_string(scene);
         utf8 += "*SCENE " + name + "\r\n*PICTURE " + name + ".BMP\r\n";
-        for (int i = 0; i < 6; ++i)
-            utf8 += std::string(story[rng() % 8]) + "\r\n";
-        utf8 += ">見る/部屋/LOOK\r\n" + std::string(story[rng() % 8]) + "\r\n*END\r\n";
-        utf8 += ">開ける/扉/OPEN DOOR\r\n*IF F(" + std::to_string(rng() % 100) + ")=1 *GOTO " +
-                scenes[rng() % 5] + std::to_string(scene + 1) + "\r\n";
-        utf8 += "扉は開かない。\r\n*END\r\n>取る/鍵\r\n*ITEM 鍵 1\r\n*SE KEY.WAV\r\n";
-        utf8 += std::string(story[6]) + "\r\n*END\r\n*SCENEEND\r\n\r\n";
+        for (int i = 0, n = 3 + static_cast<int>(rng() % 6); i < n; ++i)
+            utf8 += line() + "\r\n";
+        utf8 += ">見る/" + pick(what) + "/LOOK\r\n" + line() + "\r\n*END\r\n";
+        utf8 += ">開ける/扉/OPEN DOOR\r\n*IF F(" + std::to_string(rng() % 500) +
+                ")=" + std::to_string(rng() % 4) + " *GOTO " + pick(scenes) +
+                std::to_string(rng() % 400) + "\r\n" + line() + "\r\n*END\r\n";
+        utf8 += ">取る/" + pick(what) + "\r\n*ITEM ITEM" + std::to_string(rng() % 60) + " 1\r\n";
+        utf8 += "*SE SE" + std::to_string(rng() % 30) + ".WAV\r\n" + line() +
+                "\r\n*END\r\n*SCENEEND\r\n\r\n";
     }
     std::string sjis = sjis::fromUtf8(utf8);
     return {sjis.begin(), sjis.end()};
