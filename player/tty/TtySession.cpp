@@ -113,7 +113,9 @@ int TtySession::run() {
             Step step = Step::Continue;
             if (engine_.HasWork()) {
                 // A slice of the pass (also the rest of the pass that halted the game).
+                // Its lines are let out at once: a long pass shows its progress.
                 engine_.AppIdle();
+                host_.flush();
             } else if (engine_.Halted()) {
                 // Nothing runs any more; typed commands are still echoed while the
                 // command line is enabled.

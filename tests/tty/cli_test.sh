@@ -34,6 +34,16 @@ expect_no_err() { [[ ! -s err ]] || fail "standard error should be empty"; }
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
+# wait_for TEXT PID: until standard output shows TEXT (the player is up and has got there).
+wait_for() {
+    local tries=0
+    until grep -qF -- "$1" out 2> /dev/null; do
+        kill -0 "$2" 2> /dev/null || fail "the player ended before writing '$1'"
+        ((++tries < 300)) || fail "no '$1' after 30 s"
+        sleep 0.1
+    done
+}
+
 # A game whose opening shows one line and then waits for a command.
 printf '*SCENE s\nHello.\n>where\nHere.\n*SCENEEND\n' > simple.vns
 
@@ -107,7 +117,8 @@ interrupt)
     printf '*SCENE s\nBefore the loop.\n*LABEL a\n*GOTO a\n*SCENEEND\n' > loop.vns
     timeout -k 5 30 "$vnplayer" --tty --fast loop.vns < /dev/null > out 2> err &
     pid=$!
-    sleep 1.5
+    wait_for "Before the loop." $pid
+    sleep 0.5
     kill -0 $pid 2> /dev/null || fail "the runaway script ended by itself"
     kill -INT $pid
     wait $pid
@@ -120,7 +131,7 @@ interrupt)
     timeout -k 5 30 "$vnplayer" --tty simple.vns < typing > out 2> err &
     pid=$!
     exec 3> typing
-    sleep 1.5
+    wait_for "Hello." $pid
     kill -INT $pid
     wait $pid
     status=$?
@@ -132,7 +143,7 @@ interrupt)
     timeout -k 5 30 "$vnplayer" --tty ask.vns < typing > out 2> err &
     pid=$!
     exec 3> typing
-    sleep 1.5
+    wait_for "[input] Age?" $pid
     kill -INT $pid
     wait $pid
     status=$?
@@ -206,7 +217,7 @@ idle-cpu)
     pid=$!
     exec 3> typing
     cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }
-    sleep 1.5
+    wait_for "Hello." $pid
     before=$(cpu_ticks)
     sleep 1
     idle=$(($(cpu_ticks) - before))
