@@ -61,6 +61,8 @@ TForm1::TForm1(QWidget* parent)
         try {
             engine_->GameTimerTimer();
         } catch (const std::exception& e) {
+            // Stopped first: the box's own loop would otherwise tick into the same error.
+            gameTimer_.stop();
             reportError(QStringLiteral("GameTimer"), e);
         }
     });
@@ -174,7 +176,12 @@ void TForm1::runIdle() {
     try {
         engine_->AppIdle();
     } catch (const std::exception& e) {
+        // Not retried: the same line would fail again and again. A typed command or
+        // another game starts the engine anew.
+        idleTimer_.stop();
         reportError(QStringLiteral("AppIdle"), e);
+        inIdle_ = false;
+        return;
     }
     inIdle_ = false;
     if (engine_->HasWork()) requestIdle();
