@@ -9,10 +9,10 @@
 
 namespace {
 
-constexpr int kMaxCommands = 32;
-constexpr int kIdleCallsPerStep = 16;
-constexpr int kTicksPerStep = 32;
-constexpr std::size_t kSliceLines = 256;
+constexpr int kMaxCommands = 24;
+constexpr int kIdleCallsPerStep = 12;
+constexpr int kTicksPerStep = 24;
+constexpr std::size_t kSliceLines = 64;
 
 class FuzzHost : public vornal::Host {
 public:
@@ -44,16 +44,19 @@ public:
     void requestIdle() override { ++idleRequests; }
 };
 
+// Idle calls and timer ticks as an event loop would make them, within one budget of
+// idle calls per step, so a runaway script costs a bounded time.
 void settle(vornal::Engine& engine, FuzzHost& host) {
-    for (int i = 0; i < kIdleCallsPerStep && host.idleRequests > 0; ++i) {
-        --host.idleRequests;
-        engine.AppIdle();
-    }
-    for (int i = 0; i < kTicksPerStep && host.timer; ++i) {
-        engine.GameTimerTimer();
-        for (int j = 0; j < 4 && host.idleRequests > 0; ++j) {
+    int idleCalls = kIdleCallsPerStep;
+    int ticks = kTicksPerStep;
+    while (idleCalls > 0 && (host.idleRequests > 0 || (host.timer && ticks > 0))) {
+        if (host.idleRequests > 0) {
             --host.idleRequests;
+            --idleCalls;
             engine.AppIdle();
+        } else {
+            --ticks;
+            engine.GameTimerTimer();
         }
     }
 }
