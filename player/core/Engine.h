@@ -9,6 +9,13 @@
 //   GameTimerTimer()      one 100 ms tick while the host's game timer is enabled
 //   HasWork()             a pass is due or under way (the host should keep calling AppIdle)
 //   Messages()            the message area's lines
+//
+// Host::requestIdle() comes only when there is work (a game opened, a command matched, a
+// *WAIT over) and after each slice of a long pass; an idle engine asks for nothing. A *WAIT
+// switches the game timer on through Host::setGameTimerEnabled and off when it is over.
+// ProcessInput() does not look at InputEnabled(): hosts offer input only while it is true.
+// Host::traceEvent carries "picture", "sound", "music", "save", "load" and "wait", each with
+// the script line that caused it.
 #pragma once
 
 #include <cstdint>
