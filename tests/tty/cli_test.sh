@@ -81,6 +81,8 @@ cannot-open)
     run 1 --tty missing.vns < /dev/null
     expect_err "cannot open missing.vns"
     expect_no_out
+    run 1 --tty 無い.vns < /dev/null
+    expect_err "cannot open 無い.vns"
     printf 'Just text, no scene.\n' > noscene.vns
     run 1 --tty noscene.vns < /dev/null
     expect_err "cannot open noscene.vns"
@@ -208,6 +210,10 @@ archive)
     printf 'where\n' > typed
     run 0 --tty --fast GAME.Vnp < typed
     [[ $(cat out) == $'Hello from the archive.\n> where\nHere.' ]] || fail "transcript differs"
+    # File names are UTF-8 on disk, Japanese ones included.
+    mv GAME.Vnp 古い館.vnp
+    run 0 --tty --fast 古い館.vnp < typed
+    [[ $(cat out) == $'Hello from the archive.\n> where\nHere.' ]] || fail "Japanese file name"
     ;;
 idle-cpu)
     # Waiting for a command, and sleeping through a *WAIT, use no CPU: nothing polls.
