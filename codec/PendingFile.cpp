@@ -1,11 +1,11 @@
 #include "codec/PendingFile.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <random>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -18,28 +18,33 @@ std::string systemMessage(int error) {
     return std::strerror(error);
 }
 
-// mkstemp makes the file 0600; an archive or save file should get the usual 0666 & ~umask.
-mode_t defaultFileMode() {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+// Creates a new file "<folder>/.<name>.XXXXXX" and returns its path. O_EXCL guards against
+// taking an existing name; mode 0666 lets the umask decide the rights, as for any file.
+std::filesystem::path createTemporary(const std::filesystem::path& target) {
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty()) folder = ".";
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string suffix(6, 'x');
+        for (char& c : suffix)
+            c = kLetters[random() % (sizeof kLetters - 1)];
+        std::filesystem::path path = folder / ("." + target.filename().string() + "." + suffix);
+        int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            return path;
+        }
+        if (errno != EEXIST) break;
+    }
+    throw StreamError("cannot create '" + target.string() + "': " + systemMessage(errno));
 }
 
 }  // namespace
 
-PendingFile::PendingFile(std::filesystem::path target) : target_(std::move(target)) {
-    std::filesystem::path folder = target_.parent_path();
-    if (folder.empty()) folder = ".";
-    std::string pattern = (folder / ("." + target_.filename().string() + ".XXXXXX")).string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    int fd = ::mkstemp(name.data());
-    if (fd < 0) {
-        throw StreamError("cannot create '" + target_.string() + "': " + systemMessage(errno));
-    }
-    ::fchmod(fd, defaultFileMode());
-    ::close(fd);
-    temporary_ = name.data();
+PendingFile::PendingFile(std::filesystem::path target)
+    : target_(std::move(target)), temporary_(createTemporary(target_)) {
     try {
         file_ = std::make_unique<FileStream>(temporary_, FileStream::Mode::create);
     } catch (...) {

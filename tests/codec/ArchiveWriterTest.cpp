@@ -1,6 +1,7 @@
 #include "codec/ArchiveWriter.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -109,7 +110,18 @@ TEST(PendingFile, CommitReplacesTheTargetAndLeavesNothingElse) {
     }
     EXPECT_EQ(readText(target), "new");
     EXPECT_EQ(dir.names(), std::vector<std::string>{"game.vnp"});
-    EXPECT_EQ(fs::status(target).permissions() & fs::perms::owner_read, fs::perms::owner_read);
+}
+
+TEST(PendingFile, RightsFollowTheUmaskLikeAnyNewFile) {
+    TempFolder dir;
+    const mode_t saved = ::umask(027);
+    {
+        PendingFile file(dir.path() / "game.vnp");
+        file.commit();
+    }
+    ::umask(saved);
+    EXPECT_EQ(fs::status(dir.path() / "game.vnp").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
 TEST(PendingFile, AFailureBeforeCommitLeavesTheTargetAsItWas) {
