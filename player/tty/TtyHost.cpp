@@ -64,10 +64,10 @@ void TtyHost::writeLine(std::string_view utf8) {
     std::fputc('\n', out_);
 }
 
-void TtyHost::writeGameText(std::string_view sjis, std::string_view tag) {
+void TtyHost::writeGameText(std::string_view text, std::string_view tag) {
     // One line of the message area may carry line breaks (the item list does): each
     // shows as a line of its own, as it would in the window.
-    const std::string utf8 = sjis::toUtf8(sjis);
+    const std::string utf8 = sjis::toUtf8(text);
     std::string_view rest = utf8;
     for (;;) {
         const std::size_t end = rest.find_first_of("\r\n");

@@ -58,7 +58,7 @@ public:
 
 private:
     void writeLine(std::string_view utf8);
-    void writeGameText(std::string_view sjis, std::string_view tag = {});
+    void writeGameText(std::string_view text, std::string_view tag = {});
     void writeTrace(std::string_view what);
     // Reads an answer and writes it back as an [answer] line. nullopt at end of input.
     std::optional<std::string> readAnswer();
