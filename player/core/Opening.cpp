@@ -78,13 +78,11 @@ bool Engine::Impl::OpenScript(const std::filesystem::path& file) {
             text.resize(static_cast<std::size_t>(stream.size()));
             stream.readExact(text);
         }
-    } catch (const StreamError& error) {
-        // A damaged archive, or a file that vanished or cannot be read.
-        if (opened) {
-            return FailOpening(texts::ScriptReadFailed() + "\r\n" + sjis::fromUtf8(error.what()));
-        }
-        return FailOpening(texts::FileCannotOpen(displayName(file)));
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        // Once the archive is open, a failure is the reader's: a damaged archive.
+        if (opened)
+            return FailOpening(texts::ScriptReadFailed() + " (" + sjis::fromUtf8(error.what()) +
+                               ")");
         return FailOpening(texts::FileCannotOpen(displayName(file)));
     }
     return InstallScript(text, file);
