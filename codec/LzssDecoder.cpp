@@ -22,7 +22,7 @@ class BitSource {
 public:
     explicit BitSource(Stream& source) : source_(source) {}
 
-    // Afterwards at least 57 bits are available (zeros past the end).
+    // Afterwards at least 56 bits are available (zeros past the end).
     void refill() {
         if (end_ - pos_ >= 8) {
             acc_ |= loadBe64(chunk_.data() + pos_) >> count_;
@@ -94,8 +94,15 @@ struct Window {
     std::array<Byte, kBlockSize + kCopySlack> bytes;
 };
 
-[[noreturn]] void damaged(const Stream& source, const std::string& what) {
+[[noreturn]] void damaged(const Stream& source, std::string what) {
     throw StreamError("damaged compressed data in '" + source.name() + "': " + what);
+}
+
+[[noreturn]] void badMatch(const Stream& source, int length, int from, int p) {
+    std::string what = "match of ";
+    what.append(std::to_string(length)).append(" bytes from ").append(std::to_string(from));
+    what.append(" at block position ").append(std::to_string(p));
+    damaged(source, std::move(what));
 }
 
 }  // namespace
@@ -109,7 +116,7 @@ void decompress(Stream& source, Stream& dest, std::int32_t size) {
     std::int64_t left = size;
     while (left > 0) {
         in->refill();
-        // At least 57 bits are there: enough for two tokens of up to 19 bits each.
+        // At least 56 bits are there: enough for two tokens of up to 19 bits each.
         for (int t = 0; t < 2 && left > 0; ++t) {
             std::uint64_t bits = in->peek();
             if ((bits >> 63) == 0) {
@@ -124,9 +131,7 @@ void decompress(Stream& source, Stream& dest, std::int32_t size) {
                 // The encoder only copies bytes wholly behind the current position, and
                 // never past the block's end.
                 if (from + length > p || p + length > kBlockSize) {
-                    damaged(source, "match of " + std::to_string(length) + " bytes from " +
-                                        std::to_string(from) + " at block position " +
-                                        std::to_string(p));
+                    badMatch(source, length, from, p);
                 }
                 for (int k = 0; k < length; k += 16) {
                     Byte piece[16];
