@@ -44,6 +44,9 @@ std::vector<Input> inputs() {
         v.push_back({"text " + std::to_string(n), text(n, 11)});
         v.push_back({"two letters " + std::to_string(n), randomBytes(n, 5, 2)});
         v.push_back({"four letters " + std::to_string(n), randomBytes(n, 6, 4)});
+        // Few distinct bytes: long hash chains, many ties between candidates.
+        v.push_back({"three letters " + std::to_string(n), randomBytes(n, 8, 3)});
+        v.push_back({"six letters " + std::to_string(n), randomBytes(n, 10, 6)});
     }
     for (std::size_t period : {1, 2, 3, 4, 7, 64, 65, 66, 67, 133, 1000, 2048, 4093}) {
         v.push_back({"period " + std::to_string(period), periodic(8300, period, 3)});
