@@ -6,6 +6,7 @@
 #include <variant>
 #include <vector>
 
+#include "LzssCalls.h"
 #include "LzssTestData.h"
 #include "TestStreams.h"
 #include "codec/LzssEncoder.h"
@@ -21,6 +22,8 @@ struct Lit {
 struct Ref {
     int length, position;
 };
+using testdata::compress;
+using testdata::decompress;
 using Token = std::variant<Lit, Ref>;
 
 // Writes tokens bit by bit, the way the format defines them.
@@ -66,20 +69,6 @@ std::vector<Token> unpackTokens(const std::vector<Byte>& packed, std::int64_t si
         }
     }
     return tokens;
-}
-
-std::vector<Byte> compress(const std::vector<Byte>& input) {
-    MemoryStream source(input);
-    MemoryStream dest;
-    TzmLZSSCompress().Compress(source, dest, static_cast<std::int32_t>(input.size()));
-    return dest.takeBytes();
-}
-
-std::vector<Byte> decompress(const std::vector<Byte>& packed, std::int32_t size) {
-    MemoryStream source(packed);
-    MemoryStream dest;
-    TzmLZSSCompress().Decompress(source, dest, size);
-    return dest.takeBytes();
 }
 
 TEST(LzssCodec, FourThousandNinetySixEqualBytesMakeSeventyTokens) {

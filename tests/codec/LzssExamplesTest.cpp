@@ -3,26 +3,14 @@
 #include <string>
 #include <vector>
 
+#include "LzssCalls.h"
 #include "codec/zmCompress.h"
 
 namespace vornal {
 namespace {
 
-std::vector<Byte> compress(const std::vector<Byte>& input) {
-    MemoryStream source(input);
-    MemoryStream dest;
-    TzmLZSSCompress codec;
-    EXPECT_EQ(codec.Compress(source, dest, static_cast<std::int32_t>(input.size())),
-              static_cast<std::int32_t>(input.size()));
-    return dest.takeBytes();
-}
-
-std::vector<Byte> decompress(const std::vector<Byte>& packed, std::int32_t size) {
-    MemoryStream source(packed);
-    MemoryStream dest;
-    TzmLZSSCompress().Decompress(source, dest, size);
-    return dest.takeBytes();
-}
+using testdata::compress;
+using testdata::decompress;
 
 std::vector<Byte> bytesOf(const std::string& s) {
     return {s.begin(), s.end()};

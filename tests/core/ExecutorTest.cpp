@@ -2,40 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "tests/core/EngineFixture.h"
+#include "tests/core/WorkedExample.h"
 
 namespace vornal::test {
 namespace {
 
 using Lines = std::vector<std::string>;
-
-const Lines kWorkedExample = {
-    "*ITEM",
-    "lamp 1",
-    "key",
-    "*ITEMEND",
-    "*SCENE hall",
-    "You stand in a dark hall.",
-    ">look",
-    "A door leads north.",
-    ">open door",
-    "*GOTO cellar",
-    ">NOMATCH",
-    "Nothing happens.",
-    "*SCENEEND",
-    "*SCENE cellar",
-    "It is cold here.",
-    ">look",
-    "*GOSUB describe",
-    "*END",
-    "*LABEL describe",
-    "Old barrels stand along the wall.",
-    "*END",
-    "*SCENEEND",
-    "*SCENE GLOBAL",
-    ">items/inventory",
-    "*ITEMLIST",
-    "*SCENEEND",
-};
 
 TEST(Executor, PlaysTheWorkedExample) {
     Played game(kWorkedExample);

@@ -4,8 +4,12 @@
 
 #include <sstream>
 
+#include "tests/core/WorkedExample.h"
+
 namespace vornal {
 namespace {
+
+using test::kWorkedExample;
 
 ScriptModel indexed(std::vector<std::string> lines) {
     ScriptModel model;
@@ -28,35 +32,6 @@ std::vector<std::string> collected(const ScriptModel& model, std::int32_t start)
     }
     return out;
 }
-
-const std::vector<std::string> kWorkedExample = {
-    "*ITEM",
-    "lamp 1",
-    "key",
-    "*ITEMEND",
-    "*SCENE hall",
-    "You stand in a dark hall.",
-    ">look",
-    "A door leads north.",
-    ">open door",
-    "*GOTO cellar",
-    ">NOMATCH",
-    "Nothing happens.",
-    "*SCENEEND",
-    "*SCENE cellar",
-    "It is cold here.",
-    ">look",
-    "*GOSUB describe",
-    "*END",
-    "*LABEL describe",
-    "Old barrels stand along the wall.",
-    "*END",
-    "*SCENEEND",
-    "*SCENE GLOBAL",
-    ">items/inventory",
-    "*ITEMLIST",
-    "*SCENEEND",
-};
 
 TEST(ScriptModel, IndexesTheWorkedExample) {
     ScriptModel model = indexed(kWorkedExample);
