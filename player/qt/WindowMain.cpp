@@ -14,7 +14,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: vnplayer [GAME]         play GAME (.vns script or .vnp archive) in a window\n"
-    "       vnplayer --tty GAME     play it in the terminal\n";
+    "       vnplayer --tty GAME     play it in the terminal\n"
+    "       vnplayer --help | --version\n";
 
 }  // namespace
 
@@ -26,7 +27,8 @@ int runWindow(int argc, char** argv) {
     // Message boxes and dialogs show the games' Japanese too.
     QApplication::setFont(qt::gothicFont(12));
 
-    // Qt has taken its own options (-platform, ...) out of the list.
+    // Qt has taken its own options (-platform, ...) out of the list; main() has answered
+    // --help and --version.
     QString game;
     bool optionsEnded = false;
     const QStringList args = QApplication::arguments();
@@ -34,9 +36,6 @@ int runWindow(int argc, char** argv) {
         const QString& arg = args[i];
         if (!optionsEnded && arg == QLatin1String("--")) {
             optionsEnded = true;
-        } else if (!optionsEnded && (arg == QLatin1String("--help") || arg == "-h")) {
-            QTextStream(stdout) << kUsage;
-            return 0;
         } else if (!optionsEnded && arg.startsWith(QLatin1Char('-'))) {
             QTextStream(stderr) << "vnplayer: unknown option " << arg << "\n" << kUsage;
             return 2;
