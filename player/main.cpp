@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "player/PlayerUsage.h"
 #include "player/tty/TtyMain.h"
 #include "player/tty/TtyOptions.h"
 #if VORNAL_WITH_WINDOW
@@ -25,18 +26,13 @@ bool envSet(const char* name) {
     return value && *value;
 }
 
-constexpr const char* kWindowUsage =
-    "usage: vnplayer [GAME]         play GAME (.vns script or .vnp archive) in a window\n"
-    "       vnplayer --tty GAME     play it in the terminal (vnplayer --tty --help)\n"
-    "       vnplayer --help | --version\n";
-
 }  // namespace
 
 int main(int argc, char** argv) {
     if (hasOption(argc, argv, "--tty")) return vornal::runTty(argc, argv);
     // Answered here so that they work without a display, before Qt looks for one.
     if (hasOption(argc, argv, "--help", "-h")) {
-        std::fputs(kWindowUsage, stdout);
+        std::fputs(vornal::kPlayerUsage, stdout);
         return 0;
     }
     if (hasOption(argc, argv, "--version")) {
@@ -45,7 +41,8 @@ int main(int argc, char** argv) {
     }
 #if VORNAL_WITH_WINDOW
     // Qt would abort with a message about platform plugins; say what the user can do.
-    if (!envSet("DISPLAY") && !envSet("WAYLAND_DISPLAY") && !envSet("QT_QPA_PLATFORM")) {
+    if (!envSet("DISPLAY") && !envSet("WAYLAND_DISPLAY") && !envSet("QT_QPA_PLATFORM") &&
+        !hasOption(argc, argv, "-platform")) {
         std::fputs(
             "vnplayer: no display to open the window on (DISPLAY is not set); "
             "use vnplayer --tty GAME to play in the terminal\n",

@@ -5,19 +5,11 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include "player/PlayerUsage.h"
 #include "player/qt/Appearance.h"
 #include "player/qt/MainWindow.h"
 
 namespace vornal {
-
-namespace {
-
-constexpr const char* kUsage =
-    "usage: vnplayer [GAME]         play GAME (.vns script or .vnp archive) in a window\n"
-    "       vnplayer --tty GAME     play it in the terminal\n"
-    "       vnplayer --help | --version\n";
-
-}  // namespace
 
 int runWindow(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -37,12 +29,12 @@ int runWindow(int argc, char** argv) {
         if (!optionsEnded && arg == QLatin1String("--")) {
             optionsEnded = true;
         } else if (!optionsEnded && arg.startsWith(QLatin1Char('-'))) {
-            QTextStream(stderr) << "vnplayer: unknown option " << arg << "\n" << kUsage;
+            QTextStream(stderr) << "vnplayer: unknown option " << arg << "\n" << kPlayerUsage;
             return 2;
         } else if (game.isEmpty()) {
             game = arg;
         } else {
-            QTextStream(stderr) << "vnplayer: one game at a time\n" << kUsage;
+            QTextStream(stderr) << "vnplayer: one game at a time\n" << kPlayerUsage;
             return 2;
         }
     }

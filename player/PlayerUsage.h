@@ -1,0 +1,12 @@
+// vnplayer's usage, shared by the program entry (which answers --help before any display is
+// needed) and the window (which shows it after a wrong command line).
+#pragma once
+
+namespace vornal {
+
+inline constexpr const char* kPlayerUsage =
+    "usage: vnplayer [GAME]         play GAME (.vns script or .vnp archive) in a window\n"
+    "       vnplayer --tty GAME     play it in the terminal (vnplayer --tty --help)\n"
+    "       vnplayer --help | --version\n";
+
+}  // namespace vornal
