@@ -20,6 +20,8 @@ public:
     void clearAndFocusInput() override {}
     void setCaption(std::string_view) override {}
     void setPictureAreaSize(int, int) override {}
+    void pictureChanged() override {}
+    void waitForSound(std::chrono::milliseconds) override {}
     void showMessage(std::string_view) override {}
     bool askYesNo(std::string_view) override { return true; }
     std::string askInput(std::string_view) override { return "1"; }

@@ -107,8 +107,7 @@ std::string upperAscii(std::string_view sjis) {
     std::string out(sjis);
     for (std::size_t i = 0; i < out.size(); ++i) {
         auto c = static_cast<unsigned char>(out[i]);
-        bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-        if (lead) {
+        if (isLeadByte(c)) {
             ++i;  // the trail byte may look like a letter; it is not one
         } else if (c >= 'a' && c <= 'z') {
             out[i] = static_cast<char>(c - 'a' + 'A');

@@ -30,6 +30,8 @@ public:
     void clearAndFocusInput() override {}
     void setCaption(std::string_view) override {}
     void setPictureAreaSize(int, int) override {}
+    void pictureChanged() override {}
+    void waitForSound(std::chrono::milliseconds) override {}
     void showMessage(std::string_view) override {}
     bool askYesNo(std::string_view) override { return yes = !yes; }
     std::string askInput(std::string_view) override {

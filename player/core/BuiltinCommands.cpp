@@ -12,7 +12,7 @@ void Engine::Impl::CmdScreen(std::string_view line) {
     std::int32_t width = 0;
     std::int32_t height = 0;
     ScreenSize(line, width, height);
-    host.setPictureAreaSize(width, height);
+    SetPictureAreaSize(width, height);
 }
 
 void Engine::Impl::CmdCls() {

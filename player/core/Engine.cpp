@@ -6,12 +6,52 @@
 
 namespace vornal {
 
-Engine::Impl::Impl(Host& h) : host(h), MsgMemo(h) {
-    Random.seed(static_cast<std::uint32_t>(
-        std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+namespace {
+
+std::unique_ptr<Music> musicUnlessGiven(const MediaServices& media) {
+    return media.music ? nullptr : std::make_unique<Music>();
 }
 
-Engine::Engine(Host& host) : impl_(std::make_unique<Impl>(host)) {}
+}  // namespace
+
+Engine::Impl::Impl(Host& h, const MediaServices& media)
+    : host(h),
+      Media(media),
+      OwnMusic(musicUnlessGiven(media)),
+      Bgm(media.music ? *media.music : *OwnMusic),
+      MsgMemo(h) {
+    Random.seed(static_cast<std::uint32_t>(
+        std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+    Bgm.SetErrorSink([this](std::string text) {
+        {
+            std::lock_guard lock(NoticeMutex);
+            Notices.push_back(std::move(text));
+        }
+        NoticesPending = true;
+        host.wakeFromAnyThread();
+    });
+}
+
+Engine::Impl::~Impl() {
+    // The timer thread must neither report to nor play for an engine that is gone.
+    Bgm.SetErrorSink({});
+    Bgm.StopBgm();
+    if (Media.sound) Media.sound->stop();
+}
+
+void Engine::Impl::ShowNotices() {
+    if (!NoticesPending.exchange(false)) return;
+    std::vector<std::string> notices;
+    {
+        std::lock_guard lock(NoticeMutex);
+        notices.swap(Notices);
+    }
+    for (const std::string& text : notices)
+        host.showMidiError(text);
+}
+
+Engine::Engine(Host& host, const MediaServices& media)
+    : impl_(std::make_unique<Impl>(host, media)) {}
 Engine::~Engine() = default;
 
 bool Engine::OpenScript(const std::filesystem::path& file) {
@@ -34,6 +74,10 @@ bool Engine::HasWork() const {
 }
 void Engine::GameTimerTimer() {
     impl_->GameTimerTimer();
+}
+
+const PictureArea& Engine::Picture() const {
+    return impl_->GrpImage;
 }
 
 const std::deque<std::string>& Engine::Messages() const {

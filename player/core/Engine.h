@@ -9,6 +9,7 @@
 //   GameTimerTimer()      one 100 ms tick while the host's game timer is enabled
 //   HasWork()             a pass is due or under way (the host should keep calling AppIdle)
 //   Messages()            the message area's lines
+//   Picture()             the picture area
 //
 // Host::requestIdle() comes only when there is work (a game opened, a command matched, a
 // *WAIT over) and after each slice of a long pass; an idle engine asks for nothing. A *WAIT
@@ -27,6 +28,8 @@
 #include <string_view>
 
 #include "player/core/Host.h"
+#include "player/core/Media.h"
+#include "player/core/PictureArea.h"
 
 namespace vornal {
 
@@ -34,7 +37,8 @@ enum class RunState : std::uint8_t { Idle = 0, Run = 1, Wait = 2 };
 
 class Engine {
 public:
-    explicit Engine(Host& host);
+    // `media` stays the host's; it must outlive the engine.
+    explicit Engine(Host& host, const MediaServices& media = {});
     ~Engine();
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
@@ -56,6 +60,8 @@ public:
     void GameTimerTimer();
 
     const std::deque<std::string>& Messages() const;
+    // The picture area; Host::pictureChanged() says when to show it again.
+    const PictureArea& Picture() const;
     RunState State() const;
     bool Halted() const;
     bool InputEnabled() const;

@@ -2,19 +2,27 @@
 // player/commands. Private to the engine: hosts use Engine.h only.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <random>
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <vector>
 
 #include "codec/Stream.h"
 #include "player/core/Engine.h"
+#include "player/core/Media.h"
 #include "player/core/MessageArea.h"
+#include "player/core/PictureArea.h"
 #include "player/core/ScriptModel.h"
+#include "player/music/Music.h"
 
 namespace vornal {
 
@@ -23,7 +31,8 @@ namespace vornal {
 struct GameReplaced {};
 
 struct Engine::Impl {
-    explicit Impl(Host& host);
+    Impl(Host& host, const MediaServices& media);
+    ~Impl();
 
     // How many *GOSUB returns may be pending: a script that calls itself forever stops
     // there instead of eating memory.
@@ -32,9 +41,15 @@ struct Engine::Impl {
     static constexpr std::int64_t kMaxScriptBytes = 64 << 20;
     static constexpr std::size_t kDefaultSliceLines = 20'000;
     static constexpr auto kSliceTime = std::chrono::milliseconds(4);
+    // Data files larger than this are refused rather than read into memory.
+    static constexpr std::int64_t kMaxDataFileBytes = std::int64_t{256} << 20;
 
     Host& host;
+    MediaServices Media;
+    std::unique_ptr<Music> OwnMusic;  // when the host gave none
+    Music& Bgm;                       // VNMidiPlay, MMTimer1 and the music fields
     MessageArea MsgMemo;
+    PictureArea GrpImage;
 
     // The script and the tables built from it.
     ScriptModel Game;
@@ -52,9 +67,13 @@ struct Engine::Impl {
     std::unique_ptr<Stream> ArchiveStream;
     std::filesystem::path DataPath;
     std::string ScriptName;
-    bool BgmLoaded = false;
-    bool BgmLoop = true;
-    std::string BgmFile;
+
+    // Errors raised on the music timer's thread, shown on ours at the next idle step.
+    std::mutex NoticeMutex;
+    std::vector<std::string> Notices;
+    std::atomic<bool> NoticesPending{false};
+    // Sound effects that would not play: each is reported once per game.
+    std::vector<std::string> UnplayableSounds;
 
     bool InputEnabled = true;
     bool TimerEnabled = false;
@@ -83,7 +102,10 @@ struct Engine::Impl {
     void GameTimerTimer();
     void EnableInput(bool enabled);
     void SetGameTimer(bool enabled);
-    bool HasWork() const { return State == RunState::Run && (!Halted || PassStarted); }
+    bool HasWork() const {
+        return (State == RunState::Run && (!Halted || PassStarted)) || NoticesPending.load();
+    }
+    void ShowNotices();
     void RebuildCommands();
     // A value field that failed on `lineIndex`: reported once, play goes on.
     void ReportBadValue(std::int32_t lineIndex);
@@ -92,9 +114,23 @@ struct Engine::Impl {
     void ProcessInput(std::string_view typed);
 
     // Modal host calls made during a pass; throw GameReplaced if the game changed meanwhile.
+    template <typename Call>
+    auto Modal(Call&& call) {
+        const auto generation = Generation;
+        if constexpr (std::is_void_v<decltype(call())>) {
+            call();
+            if (Generation != generation) throw GameReplaced{};
+        } else {
+            auto result = call();
+            if (Generation != generation) throw GameReplaced{};
+            return result;
+        }
+    }
     void ShowMessage(const std::string& text);
+    void ShowMidiError(const std::string& text);
     bool AskYesNo(std::string_view question);
     std::string AskInput(std::string_view prompt);
+    void WaitForSound(std::chrono::milliseconds length);
 
     // Built-in commands (BuiltinCommands.cpp).
     void CmdTitle(std::string_view line);
@@ -123,7 +159,18 @@ struct Engine::Impl {
     void CmdInput(std::string_view line);
     void CmdYesNo(std::string_view line);
 
-    // Pictures, sound and music (commands/Media.cpp).
+    // Getting a data file (commands/Media.cpp): from the archive by its upper-cased name,
+    // or from the game's folder. On failure the game is halted, the player told, and
+    // nullopt returned.
+    enum class DataKind { Picture, Sound, Music };
+    std::optional<std::vector<Byte>> GetDataFile(const std::string& name, DataKind kind);
+    // Failure A: "データ" + name + "の読み込みに失敗しました".
+    void DataFileFailed(const std::string& name);
+    // The area's size, for *SCREEN and opening.
+    void SetPictureAreaSize(int width, int height);
+
+    // Pictures (commands/Picture.cpp), sound effects (commands/SoundEffect.cpp), music
+    // (commands/Bgm.cpp).
     void CmdPicture(std::string_view line);
     void CmdSe(std::string_view line);
     void CmdBgm(std::string_view line);

@@ -163,6 +163,17 @@ Engine::Impl::PassEnd Engine::Impl::RunScript(std::size_t maxLines) {
 
 void Engine::Impl::AppIdle() {
     if (InPass) return;
+    if (NoticesPending) {
+        // The boxes' own event loops must not start a pass meanwhile.
+        InPass = true;
+        try {
+            ShowNotices();
+        } catch (...) {
+            InPass = false;
+            throw;
+        }
+        InPass = false;
+    }
     // The pass that halts the game still runs to its block end.
     if (Halted && !PassStarted) return;
     if (State == RunState::Run) {

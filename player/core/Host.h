@@ -5,6 +5,7 @@
 // All text crossing this interface is the game's Shift-JIS bytes; hosts convert.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <span>
 #include <string>
@@ -31,10 +32,14 @@ public:
     virtual void setCaption(std::string_view text) = 0;
     // The picture area becomes width x height (the window grows around it).
     virtual void setPictureAreaSize(int width, int height) = 0;
+    // The picture area's image changed (Engine::Picture()): show it again.
+    virtual void pictureChanged() = 0;
 
     // Modal dialogs. A window host runs a nested event loop inside each; the engine
     // guards itself against being re-entered from there.
     virtual void showMessage(std::string_view text) = 0;
+    // A music file that could not be read or played, in the box captioned "MIDI PLAY ERROR".
+    virtual void showMidiError(std::string_view text) { showMessage(text); }
     // Yes/No box captioned "選択"; true for Yes.
     virtual bool askYesNo(std::string_view question) = 0;
     // Shows the input dialog once with its edit emptied; returns the edit's text
@@ -45,6 +50,14 @@ public:
     virtual void setGameTimerEnabled(bool enabled) = 0;
     // Work is pending: call Engine::AppIdle() soon, from the event loop, not from here.
     virtual void requestIdle() = 0;
+    // The only call that may come from another thread (the music timer's): the engine has
+    // news for the player (Engine::HasWork() turns true); call Engine::AppIdle() soon on
+    // the host's own thread.
+    virtual void wakeFromAnyThread() {}
+
+    // A sound effect of `length` is playing: return when that time has passed. The pass
+    // waits as it does in a modal dialog; a window keeps painting meanwhile.
+    virtual void waitForSound(std::chrono::milliseconds length) = 0;
 
     // A window, media or save event, for tracing (the terminal host's --trace).
     // `event` is a short ASCII word ("picture", "sound", "music", "wait", ...),

@@ -22,23 +22,23 @@ void Engine::Impl::ProcessInput(std::string_view typed) {
 }
 
 void Engine::Impl::ShowMessage(const std::string& text) {
-    const auto generation = Generation;
-    host.showMessage(text);
-    if (Generation != generation) throw GameReplaced{};
+    Modal([&] { host.showMessage(text); });
+}
+
+void Engine::Impl::ShowMidiError(const std::string& text) {
+    Modal([&] { host.showMidiError(text); });
 }
 
 bool Engine::Impl::AskYesNo(std::string_view question) {
-    const auto generation = Generation;
-    bool yes = host.askYesNo(question);
-    if (Generation != generation) throw GameReplaced{};
-    return yes;
+    return Modal([&] { return host.askYesNo(question); });
 }
 
 std::string Engine::Impl::AskInput(std::string_view prompt) {
-    const auto generation = Generation;
-    std::string answer = host.askInput(prompt);
-    if (Generation != generation) throw GameReplaced{};
-    return answer;
+    return Modal([&] { return host.askInput(prompt); });
+}
+
+void Engine::Impl::WaitForSound(std::chrono::milliseconds length) {
+    Modal([&] { host.waitForSound(length); });
 }
 
 }  // namespace vornal

@@ -1,6 +1,7 @@
 // Opening a script (.vns) or scenario archive (.vnp). The new script is read and indexed
 // into a fresh model that replaces the old one only when it is complete.
 #include <exception>
+#include <system_error>
 
 #include "codec/Archive.h"
 #include "common/SjisText.h"
@@ -28,6 +29,8 @@ void Engine::Impl::ResetGame(const std::filesystem::path& file) {
     ArchiveStream.reset();
     ArchiveMode = false;
     StopBgm();
+    if (Media.sound) Media.sound->stop();
+    UnplayableSounds.clear();
     SetGameTimer(false);
     Game = ScriptModel{};
     CmdList.clear();
@@ -39,7 +42,10 @@ void Engine::Impl::ResetGame(const std::filesystem::path& file) {
     State = RunState::Idle;
     PassStarted = false;
     Halted = false;
-    DataPath = file.parent_path();
+    // Absolute, so that messages name the full path of a data file that was tried.
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(file, error);
+    DataPath = (error ? file : full).parent_path();
     ScriptName = file.stem().string();
 }
 
@@ -112,7 +118,7 @@ bool Engine::Impl::InstallScript(std::span<const Byte> text, const std::filesyst
         if (setup.IsTitle)
             host.setCaption(setup.Caption);
         else
-            host.setPictureAreaSize(setup.Width, setup.Height);
+            SetPictureAreaSize(setup.Width, setup.Height);
     }
     CurScene = start;
     CurLine = start;

@@ -58,6 +58,18 @@ std::string FileCannotOpen(std::string_view path) {
     return head + std::string(path) + tail;
 }
 
+std::string DataReadFailed(std::string_view name) {
+    static const std::string head = sjis("データ");
+    static const std::string tail = sjis("の読み込みに失敗しました");
+    return head + std::string(name) + tail;
+}
+
+std::string SoundUnplayable(std::string_view name) {
+    static const std::string head = sjis("効果音");
+    static const std::string tail = sjis("を再生できません");
+    return head + std::string(name) + tail;
+}
+
 std::string BadValue(std::int32_t lineIndex, std::string_view line) {
     static const std::string tail = sjis("行目の数値が正しくありません:");
     return "Error:" + lineNumber(lineIndex) + tail + std::string(line);

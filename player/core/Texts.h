@@ -18,6 +18,10 @@ const std::string& DigitsOnly();        // "数字のみを入力してくださ
 const std::string& ScriptReadFailed();  // "スクリプトの読み込みに失敗しました"
 // "ファイル" + path + "が開けません".
 std::string FileCannotOpen(std::string_view path);
+// "データ" + name + "の読み込みに失敗しました" (a data file that could not be read).
+std::string DataReadFailed(std::string_view name);
+// "効果音" + name + "を再生できません" (a sound effect that is no WAV the player reads).
+std::string SoundUnplayable(std::string_view name);
 // "Error:" + N + "行目の数値が正しくありません:" + line, N counted from 1.
 std::string BadValue(std::int32_t lineIndex, std::string_view line);
 // "Error:" + file + "に*SCENEがありません".

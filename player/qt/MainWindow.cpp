@@ -259,6 +259,10 @@ void TForm1::setPictureAreaSize(int width, int height) {
     client_.setFixedSize(width + kFrameWidth, height + kFrameHeight);
 }
 
+void TForm1::pictureChanged() {}
+
+void TForm1::waitForSound(std::chrono::milliseconds) {}
+
 void TForm1::showMessage(std::string_view text) {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("VORNAL"), fromGame(text), QMessageBox::Ok,
                     this);

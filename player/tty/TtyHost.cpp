@@ -113,6 +113,11 @@ void TtyHost::setPictureAreaSize(int width, int height) {
     writeTrace("screen " + std::to_string(width) + " " + std::to_string(height));
 }
 
+// Nothing to show in a terminal; --picture-out writes the area when the player exits.
+void TtyHost::pictureChanged() {}
+
+void TtyHost::waitForSound(std::chrono::milliseconds) {}
+
 void TtyHost::showMessage(std::string_view text) {
     if (holding_) {
         held_.emplace_back(text);

@@ -35,6 +35,8 @@ public:
     void clearAndFocusInput() override;
     void setCaption(std::string_view text) override;
     void setPictureAreaSize(int width, int height) override;
+    void pictureChanged() override;
+    void waitForSound(std::chrono::milliseconds length) override;
     void showMessage(std::string_view text) override;
     bool askYesNo(std::string_view question) override;
     std::string askInput(std::string_view prompt) override;

@@ -17,7 +17,8 @@ class StubHost : public Host {
 public:
     // Every call in order, e.g. "append:text", "remove:3", "clear", "input:0", "focus",
     // "caption:text", "picture:320x240", "message:text", "yesno:question", "ask:prompt",
-    // "timer:1", "idle", "trace:wait:*WAIT 3".
+    // "timer:1", "idle", "trace:wait:*WAIT 3", "picture" (the area changed), "sound:500"
+    // (waited 500 ms), "midi:text".
     std::vector<std::string> calls;
     std::vector<std::string> messages;     // showMessage texts
     std::deque<bool> yesAnswers;           // askYesNo answers; No when empty
@@ -51,6 +52,16 @@ public:
     }
     void setPictureAreaSize(int width, int height) override {
         calls.push_back("picture:" + std::to_string(width) + "x" + std::to_string(height));
+    }
+    void pictureChanged() override { calls.push_back("picture"); }
+    void waitForSound(std::chrono::milliseconds length) override {
+        calls.push_back("sound:" + std::to_string(length.count()));
+        nested();
+    }
+    void showMidiError(std::string_view text) override {
+        calls.push_back("midi:" + std::string(text));
+        messages.emplace_back(text);
+        nested();
     }
     void showMessage(std::string_view text) override {
         calls.push_back("message:" + std::string(text));

@@ -34,8 +34,12 @@ awk '
 ' "$work/expected" > "$work/input"
 
 (cd "$dir" && timeout -k 5 "${VORNAL_TRANSCRIPT_TIMEOUT:-30}" "$vnplayer" "${args[@]}") \
-    < "$work/input" > "$work/actual" 2> "$work/stderr"
+    < "$work/input" > "$work/raw" 2> "$work/stderr"
 status=$?
+# Messages name data files by their full path: the folder the game ran in reads as $PWD,
+# so that a transcript holds wherever the tree is checked out.
+here=$(cd "$dir" && pwd -P)
+sed "s|$here|\$PWD|g" "$work/raw" > "$work/actual"
 
 if [[ ${VORNAL_BLESS:-0} == 1 ]]; then
     if [[ $status != "$expected_status" ]]; then
