@@ -71,7 +71,8 @@ TForm1::TForm1(QWidget* parent)
     idleTimer_.setInterval(0);
     connect(&idleTimer_, &QTimer::timeout, this, &TForm1::runIdle);
 
-    engine_ = std::make_unique<Engine>(*this);
+    media_ = std::make_unique<PlayerMedia>(MediaOptions{});
+    engine_ = std::make_unique<Engine>(*this, media_->services());
 }
 
 TForm1::~TForm1() = default;

@@ -14,6 +14,7 @@
 
 #include "player/core/Engine.h"
 #include "player/core/Host.h"
+#include "player/media/PlayerMedia.h"
 #include "player/qt/AboutDlg.h"
 #include "player/qt/AnchorPanel.h"
 #include "player/qt/CommandLine.h"
@@ -94,8 +95,9 @@ private:
     TAboutDlg aboutDlg_;
     TInputDlg inputDlg_;
     QString lastFolder_;
-    std::size_t memoLines_ = 0;       // lines shown in MsgMemo, in step with the engine's
-    bool inIdle_ = false;             // an AppIdle call is on the stack (modal dialogs nest)
+    std::size_t memoLines_ = 0;  // lines shown in MsgMemo, in step with the engine's
+    bool inIdle_ = false;        // an AppIdle call is on the stack (modal dialogs nest)
+    std::unique_ptr<PlayerMedia> media_;
     std::unique_ptr<Engine> engine_;  // last: it may talk to the widgets while built
 };
 

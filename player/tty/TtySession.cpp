@@ -37,7 +37,8 @@ TtySession::TtySession(const TtyOptions& options, std::FILE* out, int inFd, bool
     : options_(options),
       input_(inFd, interruptRequested),
       host_(out, input_, TtyHostSettings{options.trace, terminal}),
-      engine_(host_) {}
+      media_(MediaOptions{.mute = false, .fast = options.fast, .output = {}}),
+      engine_(host_, media_.services()) {}
 
 int TtySession::open() {
     host_.holdMessages();

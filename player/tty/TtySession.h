@@ -3,6 +3,7 @@
 #pragma once
 
 #include "player/core/Engine.h"
+#include "player/media/PlayerMedia.h"
 #include "player/tty/LineInput.h"
 #include "player/tty/TtyHost.h"
 #include "player/tty/TtyOptions.h"
@@ -26,6 +27,7 @@ private:
     const TtyOptions& options_;
     LineInput input_;
     TtyHost host_;
+    PlayerMedia media_;
     Engine engine_;
 };
 
