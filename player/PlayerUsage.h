@@ -5,7 +5,8 @@
 namespace vornal {
 
 inline constexpr const char* kPlayerUsage =
-    "usage: vnplayer [GAME]         play GAME (.vns script or .vnp archive) in a window\n"
+    "usage: vnplayer [--mute] [--output NAME] [GAME]\n"
+    "                               play GAME (.vns script or .vnp archive) in a window\n"
     "       vnplayer --tty GAME     play it in the terminal (vnplayer --tty --help)\n"
     "       vnplayer --help | --version\n";
 

@@ -34,7 +34,7 @@ constexpr int kMaxPictureSide = 8192;
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent)
+TForm1::TForm1(const MediaOptions& media, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
@@ -71,7 +71,7 @@ TForm1::TForm1(QWidget* parent)
     idleTimer_.setInterval(0);
     connect(&idleTimer_, &QTimer::timeout, this, &TForm1::runIdle);
 
-    media_ = std::make_unique<PlayerMedia>(MediaOptions{});
+    media_ = std::make_unique<PlayerMedia>(media);
     engine_ = std::make_unique<Engine>(*this, media_->services());
 }
 

@@ -29,7 +29,7 @@ public:
     static constexpr int kFrameWidth = 15;
     static constexpr int kFrameHeight = 164;
 
-    explicit TForm1(QWidget* parent = nullptr);
+    explicit TForm1(const MediaOptions& media = {}, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // Opens a script or archive as if it had been chosen in the open dialog.

@@ -22,12 +22,21 @@ int runWindow(int argc, char** argv) {
     // Qt has taken its own options (-platform, ...) out of the list; main() has answered
     // --help and --version.
     QString game;
+    MediaOptions media;
     bool optionsEnded = false;
     const QStringList args = QApplication::arguments();
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& arg = args[i];
         if (!optionsEnded && arg == QLatin1String("--")) {
             optionsEnded = true;
+        } else if (!optionsEnded && arg == QLatin1String("--mute")) {
+            media.mute = true;
+        } else if (!optionsEnded && arg == QLatin1String("--output")) {
+            if (++i == args.size()) {
+                QTextStream(stderr) << "vnplayer: --output needs a value\n" << kPlayerUsage;
+                return 2;
+            }
+            media.output = args[i].toStdString();
         } else if (!optionsEnded && arg.startsWith(QLatin1Char('-'))) {
             QTextStream(stderr) << "vnplayer: unknown option " << arg << "\n" << kPlayerUsage;
             return 2;
@@ -39,7 +48,7 @@ int runWindow(int argc, char** argv) {
         }
     }
 
-    qt::TForm1 form;
+    qt::TForm1 form(media);
     form.show();
     if (!game.isEmpty()) {
         // From inside the loop, so a failure's message box has a shown window behind it.

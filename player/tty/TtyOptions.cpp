@@ -18,6 +18,15 @@ TtyOptions parseTtyOptions(std::span<const char* const> args) {
                 options.trace = true;
             } else if (arg == "--fast") {
                 options.fast = true;
+            } else if (arg == "--mute") {
+                options.mute = true;
+            } else if (arg == "--output" || arg == "--picture-out") {
+                if (i + 1 == args.size()) throw UsageError(std::string(arg) + " needs a value");
+                const std::string value = args[++i];
+                if (arg == "--output")
+                    options.output = value;
+                else
+                    options.pictureOut = value;
             } else if (arg == "--help" || arg == "-h") {
                 options.action = TtyOptions::Action::Help;
             } else if (arg == "--version") {
@@ -37,13 +46,21 @@ TtyOptions parseTtyOptions(std::span<const char* const> args) {
 }
 
 std::string ttyUsage() {
-    return "Usage: vnplayer --tty [--trace] [--fast] GAME\n"
+    return "Usage: vnplayer --tty [--trace] [--fast] [--mute] [--output NAME]\n"
+           "                      [--picture-out FILE] GAME\n"
            "Plays GAME (a .vns script or .vnp archive) in the terminal.\n"
            "Typed commands are read from standard input, one per line; the game's text\n"
            "is written to standard output, one line per line of the message area.\n"
            "\n"
            "  --trace    also write a [trace] line for each window, media and save event\n"
-           "  --fast     do not sleep during *WAIT (its timer ticks come at once)\n"
+           "  --fast     do not sleep during *WAIT (its timer ticks come at once); sound\n"
+           "             effects are neither played nor waited for, music runs on a\n"
+           "             simulated clock\n"
+           "  --mute     play no sound effects and no music (the game keeps its pace)\n"
+           "  --output NAME\n"
+           "             where music goes (vnplayer --list-outputs)\n"
+           "  --picture-out FILE\n"
+           "             write the picture area to FILE (.png or .bmp) when the player exits\n"
            "  --help     show this help and exit\n"
            "  --version  show the version and exit\n"
            "\n"

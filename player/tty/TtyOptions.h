@@ -13,6 +13,9 @@ struct TtyOptions {
     Action action = Action::Play;
     bool trace = false;
     bool fast = false;
+    bool mute = false;
+    std::string output;                // --output NAME: the music output
+    std::filesystem::path pictureOut;  // --picture-out FILE: the picture area, at exit
     std::filesystem::path game;
 };
 

@@ -37,7 +37,7 @@ TtySession::TtySession(const TtyOptions& options, std::FILE* out, int inFd, bool
     : options_(options),
       input_(inFd, interruptRequested),
       host_(out, input_, TtyHostSettings{options.trace, terminal}),
-      media_(MediaOptions{.mute = false, .fast = options.fast, .output = {}}),
+      media_(MediaOptions{.mute = options.mute, .fast = options.fast, .output = options.output}),
       engine_(host_, media_.services()) {}
 
 int TtySession::open() {

@@ -35,6 +35,12 @@ TEST(TtyOptions, AcceptedCommandLines) {
         {{"--tty", "-h", "x.vns"}, TtyOptions::Action::Help, false, false, "x.vns"},
         {{"--version", "--tty"}, TtyOptions::Action::Version, false, false, ""},
     };
+    const TtyOptions media =
+        parse({"--tty", "--mute", "--output", "log:-", "--picture-out", "a.png", "g.vns"});
+    EXPECT_TRUE(media.mute);
+    EXPECT_EQ(media.output, "log:-");
+    EXPECT_EQ(media.pictureOut, "a.png");
+    EXPECT_EQ(media.game, "g.vns");
     for (const GoodCase& c : cases) {
         SCOPED_TRACE(c.args.back());
         const TtyOptions options = parse(c.args);
@@ -51,6 +57,7 @@ TEST(TtyOptions, UsageErrorsSayWhy) {
         {{"--tty", "--fats", "g.vns"}, "unknown option --fats"},
         {{"--tty", "-x", "g.vns"}, "unknown option -x"},
         {{"--tty", "a.vns", "b.vns"}, "more than one game given: b.vns"},
+        {{"--tty", "g.vns", "--output"}, "--output needs a value"},
     };
     for (const auto& [args, why] : cases) {
         try {

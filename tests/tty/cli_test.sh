@@ -50,7 +50,7 @@ printf '*SCENE s\nHello.\n>where\nHere.\n*SCENEEND\n' > simple.vns
 case $case_name in
 help)
     run 0 --tty --help < /dev/null
-    expect_out "Usage: vnplayer --tty [--trace] [--fast] GAME"
+    expect_out "Usage: vnplayer --tty [--trace] [--fast] [--mute] [--output NAME]"
     expect_out "--fast"
     expect_no_err
     # --help wins over a missing game and over other options.
