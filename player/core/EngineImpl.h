@@ -178,6 +178,7 @@ struct Engine::Impl {
     void StopBgm();
 
     // Save and load (commands/SaveLoad.cpp).
+    std::filesystem::path SaveFilePath(std::string_view line);
     void CmdSave(std::string_view line);
     void CmdLoad(std::string_view line);
 };

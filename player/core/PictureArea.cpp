@@ -48,6 +48,11 @@ void PictureArea::replace(Bitmap bitmap) {
     drawn_ = true;
 }
 
+void PictureArea::forget() {
+    bitmap_ = Bitmap{};
+    drawn_ = false;
+}
+
 Bitmap PictureArea::shown() const {
     if (drawn_) return bitmap_;
     return filled(areaWidth_, areaHeight_, kBackground);

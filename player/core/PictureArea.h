@@ -31,6 +31,8 @@ public:
     void draw(const Bitmap& picture, std::int64_t x, std::int64_t y);
     // Replaces the bitmap and its size (a loaded game's picture).
     void replace(Bitmap bitmap);
+    // Back to an area where nothing was ever drawn (a loaded game that had none).
+    void forget();
     // What the area shows: the bitmap, or, before any drawing, the area's size in the
     // background colour.
     Bitmap shown() const;

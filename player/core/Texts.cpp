@@ -70,6 +70,22 @@ std::string SoundUnplayable(std::string_view name) {
     return head + std::string(name) + tail;
 }
 
+const std::string& SaveOverwrite() {
+    static const std::string text = sjis("セーブデータが存在します。上書きしてもよろしいですか？");
+    return text;
+}
+
+const std::string& SaveFormatWrong() {
+    static const std::string text = sjis("セーブデータの形式が異なっています");
+    return text;
+}
+
+std::string SaveWriteFailed(std::string_view path, std::string_view cause) {
+    static const std::string head = sjis("セーブデータ");
+    static const std::string tail = sjis("を書き込めませんでした");
+    return head + std::string(path) + tail + " (" + std::string(cause) + ")";
+}
+
 std::string BadValue(std::int32_t lineIndex, std::string_view line) {
     static const std::string tail = sjis("行目の数値が正しくありません:");
     return "Error:" + lineNumber(lineIndex) + tail + std::string(line);

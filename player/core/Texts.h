@@ -22,6 +22,10 @@ std::string FileCannotOpen(std::string_view path);
 std::string DataReadFailed(std::string_view name);
 // "効果音" + name + "を再生できません" (a sound effect that is no WAV the player reads).
 std::string SoundUnplayable(std::string_view name);
+const std::string& SaveOverwrite();  // "セーブデータが存在します。上書きしてもよろしいですか？"
+const std::string& SaveFormatWrong();  // "セーブデータの形式が異なっています"
+// "セーブデータ" + path + "を書き込めませんでした" + " (" + cause + ")".
+std::string SaveWriteFailed(std::string_view path, std::string_view cause);
 // "Error:" + N + "行目の数値が正しくありません:" + line, N counted from 1.
 std::string BadValue(std::int32_t lineIndex, std::string_view line);
 // "Error:" + file + "に*SCENEがありません".
