@@ -87,11 +87,14 @@ std::int32_t DigitOperand(std::string_view text) {
     return i == 0 ? -1 : static_cast<std::int32_t>(value);
 }
 
+OperandParts SplitOperand(std::string_view text) {
+    if (text.empty()) return {};
+    return {text[0], text.size() > 2 ? text.substr(2) : std::string_view{}};
+}
+
 std::int32_t Engine::Impl::EvalOperand(std::string_view text, bool wantNumber, int depth) {
     if (text.empty() || depth > kMaxOperandDepth) return -1;
-    const char kind = text[0];
-    // The letter and the character after it (normally "(") are skipped whatever they are.
-    const std::string_view inner = text.size() > 2 ? text.substr(2) : std::string_view{};
+    const auto [kind, inner] = SplitOperand(text);
     switch (kind) {
         case 'F': {
             std::int32_t n = EvalOperand(inner, false, depth + 1);
@@ -100,7 +103,7 @@ std::int32_t Engine::Impl::EvalOperand(std::string_view text, bool wantNumber, i
         case 'I': {
             std::int32_t n = EvalOperand(inner, false, depth + 1);
             if (n == -1) {
-                std::string_view name = inner.substr(0, inner.find(')'));
+                const std::string_view name = ItemNameOf(inner);
                 n = Game.ItemList.FindItem(name);
                 if (n < 0) ShowMessage(texts::ItemNotFound(name));
             }

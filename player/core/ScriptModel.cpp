@@ -87,6 +87,13 @@ void ScreenSize(std::string_view line, std::int32_t& width, std::int32_t& height
 }
 
 void IndexScript(ScriptModel& model, std::int32_t& failedLine) {
+    IndexScript(model, [&failedLine](std::int32_t line) {
+        failedLine = line;
+        throw ScriptValueError();
+    });
+}
+
+void IndexScript(ScriptModel& model, const std::function<void(std::int32_t)>& badValue) {
     const auto& lines = model.ScriptLines;
     model.LineKinds.resize(lines.size());
     for (std::size_t i = 0; i < lines.size(); ++i)
@@ -106,20 +113,23 @@ void IndexScript(ScriptModel& model, std::int32_t& failedLine) {
 
         if (inItems) {
             if (!line.empty() && line[0] == '*') {
-                if (code == kwItemEnd) inItems = false;
+                if (code == kwItemEnd) {
+                    inItems = false;
+                    model.ItemBlocks.back().second = i;
+                }
                 continue;
             }
             std::string_view valueField = GetToken(line, ' ', 1);
             std::int32_t value = 0;
             if (!valueField.empty()) {
                 auto parsed = ParseInteger(valueField);
-                if (!parsed) {
-                    failedLine = i;
-                    throw ScriptValueError();
-                }
-                value = *parsed;
+                if (parsed)
+                    value = *parsed;
+                else
+                    badValue(i);
             }
             model.ItemList.Add(std::string(GetToken(line, ' ', 0)), value);
+            model.ItemLines.push_back(i);
             continue;
         }
         if (line.empty() || line[0] != '*') continue;
@@ -136,6 +146,7 @@ void IndexScript(ScriptModel& model, std::int32_t& failedLine) {
                 break;
             case kwItem:
                 inItems = true;
+                model.ItemBlocks.emplace_back(i, static_cast<std::int32_t>(lines.size()));
                 break;
             case kwScreen: {
                 WindowSetup setup;
@@ -143,8 +154,8 @@ void IndexScript(ScriptModel& model, std::int32_t& failedLine) {
                 try {
                     ScreenSize(line, setup.Width, setup.Height);
                 } catch (const ScriptValueError&) {
-                    failedLine = i;
-                    throw;
+                    badValue(i);
+                    break;
                 }
                 model.WindowSetups.push_back(setup);
                 break;

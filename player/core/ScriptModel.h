@@ -141,11 +141,18 @@ struct ScriptModel {
     std::vector<SGameCmd> Patterns;           // every pattern line, in script order
     std::vector<std::int32_t> SceneEndLines;  // every *SCENEEND line, ascending
     std::vector<WindowSetup> WindowSetups;
+    // For authors' tools: the line of each item in ItemList, and each *ITEM block as its
+    // *ITEM line and its *ITEMEND line (the line count when it has none).
+    std::vector<std::int32_t> ItemLines;
+    std::vector<std::pair<std::int32_t, std::int32_t>> ItemBlocks;
 };
 
 // Fills LineKinds and indexes ScriptLines. Throws ScriptValueError after setting
 // `failedLine` to the offending line's index.
 void IndexScript(ScriptModel& model, std::int32_t& failedLine);
+// The same, but a value field that is not a number is handed to `badValue` (its line) and
+// indexing goes on: the item gets 0, the *SCREEN line is left out.
+void IndexScript(ScriptModel& model, const std::function<void(std::int32_t)>& badValue);
 
 // Appends the patterns of the scene whose first line is `start`: every pattern line from
 // there to the next *SCENEEND (or the end of the script).

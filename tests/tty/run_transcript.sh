@@ -33,12 +33,17 @@ awk '
     /^\[answer\] /      { print substr($0, 10); next }
 ' "$work/expected" > "$work/input"
 
-(cd "$dir" && timeout -k 5 "${VORNAL_TRANSCRIPT_TIMEOUT:-30}" "$vnplayer" "${args[@]}") \
+# The game runs in a copy of its folder, so that what it writes (save files) stays out of
+# the source tree.
+game=${args[${#args[@]}-1]}
+cp -R "$(cd "$dir" && cd "$(dirname "$game")" && pwd -P)" "$work/game"
+args[${#args[@]}-1]=$(basename "$game")
+(cd "$work/game" && timeout -k 5 "${VORNAL_TRANSCRIPT_TIMEOUT:-30}" "$vnplayer" "${args[@]}") \
     < "$work/input" > "$work/raw" 2> "$work/stderr"
 status=$?
 # Messages name data files by their full path: the folder the game ran in reads as $PWD,
 # so that a transcript holds wherever the tree is checked out.
-here=$(cd "$dir" && pwd -P)
+here=$(cd "$work/game" && pwd -P)
 sed "s|$here|\$PWD|g" "$work/raw" > "$work/actual"
 
 if [[ ${VORNAL_BLESS:-0} == 1 ]]; then
