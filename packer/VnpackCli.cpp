@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "packer/PackCheck.h"
 #include "packer/PackProcedure.h"
 
 namespace vornal::pack {
@@ -17,7 +18,8 @@ namespace {
 constexpr std::string_view kVersion = "0.10";
 
 constexpr std::string_view kUsage =
-    "usage: vnpack create [-f] [-o ARCHIVE.vnp] SCRIPT.vns [DATA ...]\n"
+    "usage: vnpack create [-f] [--no-check] [-o ARCHIVE.vnp] SCRIPT.vns [DATA ...]\n"
+    "       vnpack check [--strict] GAME\n"
     "       vnpack list ARCHIVE.vnp\n"
     "       vnpack extract [-f] [-C DIR] ARCHIVE.vnp [NAME ...]\n"
     "       vnpack --help | --version\n";
@@ -29,6 +31,8 @@ constexpr std::string_view kHelp =
     "\n"
     "  create   entry *SCRIPT* from SCRIPT, then each DATA file in order, named by its\n"
     "           file name in upper case; ARCHIVE defaults to SCRIPT with extension .vnp\n"
+    "  check    the script's mistakes, one line each (FILE:LINE: error|warning: text);\n"
+    "           GAME is a script beside its data files, or an archive\n"
     "  list     one line per entry: unpacked size, stored size, ratio, name; then a total\n"
     "  extract  every entry (or the NAMEs, as list shows them) into DIR (default: the\n"
     "           current folder); *SCRIPT* is written as script.vns\n"
@@ -36,6 +40,8 @@ constexpr std::string_view kHelp =
     "  -o, --output FILE     the archive to write\n"
     "  -C, --directory DIR   where extract writes\n"
     "  -f, --force           replace files that exist\n"
+    "      --no-check        create even when the script has errors\n"
+    "      --strict          check fails on warnings too\n"
     "  -h, --help            this text\n"
     "      --version         the version\n"
     "\n"
@@ -81,7 +87,8 @@ private:
 };
 
 int runCreate(std::span<const std::string> args, std::FILE* err) {
-    static constexpr OptionSpec specs[] = {{"-o", "--output", true}, {"-f", "--force", false}};
+    static constexpr OptionSpec specs[] = {
+        {"-o", "--output", true}, {"-f", "--force", false}, {"", "--no-check", false}};
     ParsedArgs parsed = ParseArgs(args, specs);
     if (parsed.positional.empty() || parsed.positional.front().empty()) {
         // The same words the pack tool's window uses when no script is chosen.
@@ -112,6 +119,28 @@ int runCreate(std::span<const std::string> args, std::FILE* err) {
     if (auto problem = CheckDataFiles(job.dataFiles)) {
         Complain(err, *problem);
         return kExitFailure;
+    }
+
+    // A script whose mistakes would stop a player is not packed unless asked to.
+    if (!parsed.has("--no-check")) {
+        try {
+            const std::vector<check::Finding> findings = CheckPackJob(job);
+            const std::size_t errors = check::CountOf(findings, check::Severity::Error);
+            if (errors > 0) {
+                for (const check::Finding& f : findings) {
+                    if (f.severity == check::Severity::Error)
+                        std::fprintf(err, "%s\n",
+                                     check::FormatFinding(job.script.string(), f).c_str());
+                }
+                Complain(err, job.script.string() + " has " + std::to_string(errors) +
+                                  (errors == 1 ? " error" : " errors") +
+                                  "; nothing was packed (--no-check packs it anyway)");
+                return kExitFailure;
+            }
+        } catch (const PackError& e) {
+            Complain(err, e.what());
+            return kExitFailure;
+        }
     }
 
     ProgressLine line(err);
@@ -199,6 +228,7 @@ int RunVnpack(std::span<const std::string> args, std::FILE* out, std::FILE* err)
     }
     try {
         if (command == "create") return runCreate(args.subspan(1), err);
+        if (command == "check") return RunCheck(args.subspan(1), out, err);
         if (command == "list") return RunList(args.subspan(1), out, err);
         if (command == "extract") return RunExtract(args.subspan(1), out, err);
         throw UsageError("unknown command '" + command + "'");

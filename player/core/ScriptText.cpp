@@ -53,6 +53,11 @@ int CountTokens(std::string_view text, char separator) {
     return count;
 }
 
+std::string_view KeywordName(int code) {
+    if (code < 0 || static_cast<std::size_t>(code) >= kKeywords.size()) return {};
+    return kKeywords[static_cast<std::size_t>(code)];
+}
+
 int KeywordCode(std::string_view line) {
     std::string_view field = CutToken(line, ' ');
     if (!field.empty() && field[0] == '>') return kwPattern;

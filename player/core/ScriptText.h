@@ -53,6 +53,8 @@ enum KeywordCodes : std::int8_t {
 
 // Only meaningful for lines whose first byte is '*' or '>'.
 int KeywordCode(std::string_view line);
+// The keyword of a code ("*GOTO" for kwGoto); empty for codes that have none.
+std::string_view KeywordName(int code);
 
 // What the executor does with a line, decided once when the script is opened (the lines
 // never change while it is open): a keyword code 0..26, or one of these.

@@ -89,7 +89,7 @@ TEST_F(Vnpack, CreateListExtractRoundTrip) {
 
 TEST_F(Vnpack, ScriptAloneGivesTheKnown36Bytes) {
     dir.write("s.vns", "abc");
-    RunResult r = run({"create", "s.vns"});  // the archive is named after the script
+    RunResult r = run({"create", "--no-check", "s.vns"});  // the archive is named after the script
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string expected(
         "VN\0\1\1\0\0\0\x18\0\0\0\3\0\0\0\1\0\0\0\x08\0\0\0*SCRIPT*\x30\x98\x8c\x60", 36);
@@ -169,7 +169,7 @@ TEST_F(Vnpack, HelpAndVersion) {
 TEST_F(Vnpack, ForceReplacesOnCreateAndExtract) {
     dir.write("game.vns", "new script");
     dir.write("game.vnp", "old");
-    RunResult r = run({"create", "--force", "game.vns"});
+    RunResult r = run({"create", "--force", "--no-check", "game.vns"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(slurp(dir / "game.vnp"), "old");
 
@@ -202,7 +202,7 @@ TEST_F(Vnpack, ExtractWritesTheFirstOfTwoEntriesOfOneName) {
     dir.write("game.vns", "s");
     dir.write("a/pic.bmp", "first");
     dir.write("b/PIC.BMP", "second");
-    ASSERT_EQ(run({"create", "game.vns", "a/pic.bmp", "b/PIC.BMP"}).exitCode, 0);
+    ASSERT_EQ(run({"create", "--no-check", "game.vns", "a/pic.bmp", "b/PIC.BMP"}).exitCode, 0);
     RunResult r = run({"extract", "game.vnp", "-C", "out"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_NE(r.err.find("entry 2 'PIC.BMP' skipped"), std::string::npos) << r.err;
@@ -212,11 +212,62 @@ TEST_F(Vnpack, ExtractWritesTheFirstOfTwoEntriesOfOneName) {
 TEST_F(Vnpack, ProgressLineOnlyOnATerminal) {
     dir.write("game.vns", "s");
     dir.write("one.bmp", "1");
-    RunResult r = run({"create", "game.vns", "one.bmp"}, /*errOnTerminal=*/true);
+    RunResult r = run({"create", "--no-check", "game.vns", "one.bmp"}, /*errOnTerminal=*/true);
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.err.find("packing 1/2 game.vns"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("packing 2/2 one.bmp"), std::string::npos) << r.err;
     EXPECT_TRUE(r.err.ends_with("\r\033[K")) << "the line is cleared at the end";
+}
+
+}  // namespace
+}  // namespace vornal
+
+namespace vornal {
+namespace {
+
+TEST_F(Vnpack, CheckAndTheCheckBeforeCreate) {
+    dir.write("clean.vns", "*SCENE a\r\n>look\r\nx\r\n*END\r\n*SCENEEND\r\n");
+    dir.write("warns.vns", "*SCENE a\r\n*Goto a\r\n*SCENEEND\r\n");
+    dir.write("bad.vns", "*SCENE a\r\n*GOTO nowhere\r\n*PICTURE room\r\n*SCENEEND\r\n");
+    dir.write("room.bmp", "");
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string out;
+    } cases[] = {
+        {{"check", "clean.vns"}, 0, ""},
+        {{"check", "warns.vns"},
+         0,
+         "warns.vns:2: warning: '*Goto' is no keyword, and the player skips the line; keywords "
+         "are upper case: *GOTO\nwarns.vns: 0 errors, 1 warning\n"},
+        {{"check", "--strict", "warns.vns"}, 1, ""},
+        {{"check", "bad.vns"},
+         1,
+         "bad.vns:2: error: *GOTO to 'nowhere', which no *SCENE or *LABEL defines\nbad.vns: 1 "
+         "error, 0 warnings\n"},
+        {{"check", "missing.vns"}, 1, ""},
+        {{"check"}, 2, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        const RunResult r = run(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+        if (!c.out.empty()) EXPECT_EQ(r.out, c.out);
+    }
+
+    // The archive's entries are the data files: the picture is missing from it.
+    RunResult r = run({"create", "bad.vns"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err,
+              "bad.vns:2: error: *GOTO to 'nowhere', which no *SCENE or *LABEL defines\n"
+              "bad.vns:3: error: data file 'room.bmp' is not in the archive\n"
+              "vnpack: bad.vns has 2 errors; nothing was packed (--no-check packs it anyway)\n");
+    EXPECT_FALSE(fs::exists(dir / "bad.vnp"));
+    ASSERT_EQ(run({"create", "--no-check", "bad.vns", "room.bmp"}).exitCode, 0);
+    r = run({"check", "bad.vnp"});
+    EXPECT_EQ(r.out,
+              "bad.vnp:2: error: *GOTO to 'nowhere', which no *SCENE or *LABEL defines\n"
+              "bad.vnp: 1 error, 0 warnings\n");
 }
 
 }  // namespace
