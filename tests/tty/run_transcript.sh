@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Plays one transcript of tests/games (format: tests/games/README.md) and compares.
-#   run_transcript.sh VNPLAYER NAME.transcript
+#   run_transcript.sh VNPLAYER NAME.transcript [GAME]
+# GAME, when given, is played in place of the game the transcript names (the same game in
+# another form: its archive).
 # VORNAL_BLESS=1 rewrites the transcript with what the player wrote instead.
 set -uo pipefail
 
@@ -36,7 +38,13 @@ awk '
 # The game runs in a copy of its folder, so that what it writes (save files) stays out of
 # the source tree.
 game=${args[${#args[@]}-1]}
-cp -R "$(cd "$dir" && cd "$(dirname "$game")" && pwd -P)" "$work/game"
+if [[ -n ${3:-} ]]; then
+    mkdir "$work/game"
+    cp "$3" "$work/game/"
+    game=$3
+else
+    cp -R "$(cd "$dir" && cd "$(dirname "$game")" && pwd -P)" "$work/game"
+fi
 args[${#args[@]}-1]=$(basename "$game")
 (cd "$work/game" && timeout -k 5 "${VORNAL_TRANSCRIPT_TIMEOUT:-30}" "$vnplayer" "${args[@]}") \
     < "$work/input" > "$work/raw" 2> "$work/stderr"
