@@ -105,6 +105,10 @@ int runCreate(std::span<const std::string> args, std::FILE* err) {
         Complain(err, "'" + job.archive.string() + "' is a folder");
         return kExitFailure;
     }
+    if (auto problem = CheckArchivePath(job)) {
+        Complain(err, *problem);
+        return kExitFailure;
+    }
     if (fs::exists(target) && !parsed.has("--force")) {
         Complain(err, "'" + job.archive.string() + "' exists; add --force to replace it");
         return kExitFailure;
