@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QSettings>
 #include <QUrl>
+#include <algorithm>
 #include <system_error>
 
 #include "packer/qt/PackFiles.h"
