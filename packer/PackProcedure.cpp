@@ -1,5 +1,6 @@
 #include "packer/PackProcedure.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <system_error>
@@ -47,6 +48,17 @@ std::optional<std::string> CheckDataFiles(std::span<const fs::path> files) {
         if (!EntryNameFor(file)) {
             return "データファイル" + file.string() + "の名前はShift-JISで表せません。";
         }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> CheckArchivePath(const PackJob& job) {
+    auto same = [&](const fs::path& file) {
+        std::error_code ignored;
+        return fs::equivalent(job.archive, file, ignored);
+    };
+    if (same(job.script) || std::any_of(job.dataFiles.begin(), job.dataFiles.end(), same)) {
+        return "アーカイブ" + job.archive.string() + "はスクリプトファイルかデータファイルです。";
     }
     return std::nullopt;
 }

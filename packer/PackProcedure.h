@@ -44,6 +44,10 @@ std::optional<std::string> CheckScript(const std::filesystem::path& script);
 // message about the first that fails, or nullopt.
 std::optional<std::string> CheckDataFiles(std::span<const std::filesystem::path> files);
 
+// The archive is not the script nor one of the data files: writing it would replace a file
+// the archive is made from. Returns the message to show, or nullopt.
+std::optional<std::string> CheckArchivePath(const PackJob& job);
+
 // The archive name to propose for a script: its extension replaced by (or given) ".vnp".
 std::filesystem::path ProposedArchivePath(const std::filesystem::path& script);
 

@@ -20,6 +20,7 @@ constexpr std::string_view kVersion = "0.10";
 constexpr std::string_view kUsage =
     "usage: vnpack create [-f] [--no-check] [-o ARCHIVE.vnp] SCRIPT.vns [DATA ...]\n"
     "       vnpack check [--strict] GAME\n"
+    "       vnpack [gui [SCRIPT.vns] [DATA ...]]\n"
     "       vnpack list ARCHIVE.vnp\n"
     "       vnpack extract [-f] [-C DIR] ARCHIVE.vnp [NAME ...]\n"
     "       vnpack --help | --version\n";
@@ -36,6 +37,8 @@ constexpr std::string_view kHelp =
     "  list     one line per entry: unpacked size, stored size, ratio, name; then a total\n"
     "  extract  every entry (or the NAMEs, as list shows them) into DIR (default: the\n"
     "           current folder); *SCRIPT* is written as script.vns\n"
+    "  gui      the pack tool's window (also vnpack alone, given a display), with the\n"
+    "           .vns file in the script field and the other files and folders listed\n"
     "\n"
     "  -o, --output FILE     the archive to write\n"
     "  -C, --directory DIR   where extract writes\n"
@@ -49,14 +52,6 @@ constexpr std::string_view kHelp =
 
 void printUsage(std::FILE* to) {
     std::fwrite(kUsage.data(), 1, kUsage.size(), to);
-}
-
-bool wantsHelp(std::span<const std::string> args) {
-    for (const std::string& a : args) {
-        if (a == "--") return false;
-        if (a == "-h" || a == "--help") return true;
-    }
-    return false;
 }
 
 // "\r" + clear-to-end keeps the line in place; only drawn on a terminal.
@@ -112,6 +107,10 @@ int runCreate(std::span<const std::string> args, std::FILE* err) {
         Complain(err, "'" + job.archive.string() + "' is a folder");
         return kExitFailure;
     }
+    if (auto problem = CheckArchivePath(job)) {
+        Complain(err, *problem);
+        return kExitFailure;
+    }
     if (fs::exists(target) && !parsed.has("--force")) {
         Complain(err, "'" + job.archive.string() + "' exists; add --force to replace it");
         return kExitFailure;
@@ -155,6 +154,18 @@ int runCreate(std::span<const std::string> args, std::FILE* err) {
 }
 
 }  // namespace
+
+std::string_view VnpackUsage() {
+    return kUsage;
+}
+
+bool WantsHelp(std::span<const std::string> args) {
+    for (const std::string& a : args) {
+        if (a == "--") return false;
+        if (a == "-h" || a == "--help") return true;
+    }
+    return false;
+}
 
 bool ParsedArgs::has(std::string_view longName) const {
     return std::any_of(options.begin(), options.end(),
@@ -211,7 +222,7 @@ void Complain(std::FILE* err, const std::string& message) {
 }
 
 int RunVnpack(std::span<const std::string> args, std::FILE* out, std::FILE* err) {
-    // Without arguments the pack tool's window will open; until it exists, explain usage.
+    // Reached without arguments only when there is no window to open.
     if (args.empty()) {
         printUsage(err);
         return kExitUsage;
@@ -221,7 +232,7 @@ int RunVnpack(std::span<const std::string> args, std::FILE* out, std::FILE* err)
         std::fprintf(out, "vnpack (VORNAL Pack) %s\n", kVersion.data());
         return kExitOk;
     }
-    if (command == "--help" || command == "-h" || wantsHelp(args.subspan(1))) {
+    if (command == "--help" || command == "-h" || WantsHelp(args.subspan(1))) {
         printUsage(out);
         std::fwrite(kHelp.data(), 1, kHelp.size(), out);
         return kExitOk;

@@ -18,6 +18,12 @@ enum ExitCode : int { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
 // messages and the progress line (when `err` is a terminal) to `err`.
 int RunVnpack(std::span<const std::string> args, std::FILE* out, std::FILE* err);
 
+// The usage lines, as printed on a usage error.
+std::string_view VnpackUsage();
+
+// -h or --help stands among `args` before any "--".
+bool WantsHelp(std::span<const std::string> args);
+
 // ---- shared by the subcommands ----
 
 class UsageError : public std::runtime_error {

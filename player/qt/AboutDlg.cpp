@@ -2,7 +2,6 @@
 
 #include <QGuiApplication>
 #include <QPalette>
-#include <QScreen>
 
 #include "player/qt/Appearance.h"
 
@@ -48,12 +47,7 @@ TAboutDlg::TAboutDlg(QWidget* parent)
 
 void TAboutDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (screen) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centreOnScreen(*this);
     okButton_.setFocus(Qt::OtherFocusReason);
 }
 

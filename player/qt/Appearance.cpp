@@ -1,9 +1,11 @@
 #include "player/qt/Appearance.h"
 
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
 
 namespace vornal::qt {
 
@@ -78,6 +80,14 @@ QIcon playerIcon() {
     for (int size : {16, 32, 48, 64})
         icon.addPixmap(playerPixmap(size));
     return icon;
+}
+
+void centreOnScreen(QWidget& window) {
+    QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QRect frame = window.frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window.move(frame.topLeft());
 }
 
 }  // namespace vornal::qt

@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QStringList>
+#include <QWidget>
 
 namespace vornal::qt {
 
@@ -20,5 +21,8 @@ QFont minchoFont(int pixels);
 // The player's icon, drawn rather than shipped so it scales to any size.
 QPixmap playerPixmap(int size);
 QIcon playerIcon();
+
+// Moves a shown window so that its frame is centred on its screen.
+void centreOnScreen(QWidget& window);
 
 }  // namespace vornal::qt

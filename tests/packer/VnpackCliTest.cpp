@@ -1,5 +1,6 @@
 // vnpack run as a user runs it: real program, real files, exit codes and messages.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <string>
 #include <vector>
@@ -20,6 +21,11 @@ using testing::TempFolder;
 
 class Vnpack : public ::testing::Test {
 protected:
+    // As run without a display: vnpack alone would open its window otherwise.
+    Vnpack() {
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            ::unsetenv(name);
+    }
     TempFolder dir;
     RunResult run(const std::vector<std::string>& args, bool errOnTerminal = false) {
         return testing::runProgram(VNPACK_PROGRAM, args, dir.path(), errOnTerminal);
@@ -120,6 +126,9 @@ TEST_F(Vnpack, MustFailCases) {
          "vnpack: データファイルgone.bmpが存在しません。\n"},
         {{"create", "-o", "exists.vnp", "game.vns"}, 1, "'exists.vnp' exists; add --force"},
         {{"create", "-o", ".", "game.vns"}, 1, "'.' is a folder"},
+        {{"create", "-f", "-o", "game.vns", "game.vns"},
+         1,
+         "vnpack: アーカイブgame.vnsはスクリプトファイルかデータファイルです。\n"},
         {{"create", "--bogus", "game.vns"}, 2, "vnpack: unknown option '--bogus'"},
         {{"create", "game.vns", "-o"}, 2, "vnpack: '-o' needs a value"},
         {{"create", "--force=yes", "game.vns"}, 2, "'--force' takes no value"},
@@ -252,7 +261,9 @@ TEST_F(Vnpack, CheckAndTheCheckBeforeCreate) {
         SCOPED_TRACE(c.args.back());
         const RunResult r = run(c.args);
         EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
-        if (!c.out.empty()) EXPECT_EQ(r.out, c.out);
+        if (!c.out.empty()) {
+            EXPECT_EQ(r.out, c.out);
+        }
     }
 
     // The archive's entries are the data files: the picture is missing from it.

@@ -15,42 +15,13 @@
 
 #include "common/SjisText.h"
 #include "player/qt/MainWindow.h"
+#include "tests/qt/ModalScript.h"
 
 using vornal::qt::TForm1;
+using vornal::testing::ModalScript;
+using vornal::testing::press;
 
 namespace {
-
-// Answers the modal dialogs a game opens, one action per dialog, in order; each
-// action sees the dialog. Stops polling after the last one.
-class ModalScript {
-public:
-    void then(std::function<void(QWidget*)> action) { actions_.push_back(std::move(action)); }
-    void start() { poll(); }
-    bool done() const { return next_ == actions_.size(); }
-    QStringList texts;  // what each message box said
-
-private:
-    void poll() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal && modal != last_) {
-            last_ = modal;
-            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-                texts << box->windowTitle() + QStringLiteral("|") + box->text();
-            }
-            actions_[next_++](modal);
-        } else if (!modal) {
-            last_ = nullptr;
-        }
-        if (!done()) QTimer::singleShot(10, [this] { poll(); });
-    }
-    std::vector<std::function<void(QWidget*)>> actions_;
-    std::size_t next_ = 0;
-    QWidget* last_ = nullptr;
-};
-
-void press(QWidget* box, QMessageBox::StandardButton which) {
-    static_cast<QMessageBox*>(box)->button(which)->click();
-}
 
 void answer(TForm1& form, const QString& text) {
     form.InputDlg().InputEdit().setText(text);

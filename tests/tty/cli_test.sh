@@ -35,6 +35,12 @@ expect_no_err() { [[ ! -s err ]] || fail "standard error should be empty"; }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
 # wait_for TEXT PID: until standard output shows TEXT (the player is up and has got there).
+# Ctrl-C for the player alone: `timeout` would pass a SIGINT on to its child twice (to the
+# child, then to its process group), and the second one ends the player before it can say so.
+interrupt_player() {
+    kill -INT "$(pgrep -P "$1")"
+}
+
 wait_for() {
     local tries=0
     until grep -qF -- "$1" out 2> /dev/null; do
@@ -122,7 +128,7 @@ interrupt)
     wait_for "Before the loop." $pid
     sleep 0.5
     kill -0 $pid 2> /dev/null || fail "the runaway script ended by itself"
-    kill -INT $pid
+    interrupt_player $pid
     wait $pid
     status=$?
     [[ $status == 130 ]] || fail "exit status $status after SIGINT, expected 130"
@@ -134,7 +140,7 @@ interrupt)
     pid=$!
     exec 3> typing
     wait_for "Hello." $pid
-    kill -INT $pid
+    interrupt_player $pid
     wait $pid
     status=$?
     exec 3>&-
@@ -146,7 +152,7 @@ interrupt)
     pid=$!
     exec 3> typing
     wait_for "[input] Age?" $pid
-    kill -INT $pid
+    interrupt_player $pid
     wait $pid
     status=$?
     exec 3>&-
@@ -232,7 +238,7 @@ idle-cpu)
     before=$(cpu_ticks)
     sleep 1
     waiting=$(($(cpu_ticks) - before))
-    kill -INT $pid
+    interrupt_player $pid
     wait $pid
     exec 3>&-
     echo "CPU ticks (1/100 s) in one second: idle $idle, during *WAIT $waiting"

@@ -1,0 +1,50 @@
+#include "packer/qt/PackRun.h"
+
+#include <QFile>
+#include <QMetaObject>
+#include <exception>
+#include <utility>
+
+namespace vornal::pack::qt {
+
+namespace {
+
+struct Cancelled {};
+
+}  // namespace
+
+PackRun::PackRun(QObject& receiver, PackJob job, Progress progress, Done done,
+                 ProgressCallback workerHook)
+    : worker_([&receiver, job = std::move(job), progress = std::move(progress),
+               done = std::move(done), hook = std::move(workerHook)](std::stop_token stop) {
+          QString failure;
+          try {
+              WriteArchiveFile(job, [&](const PackProgress& p) {
+                  // Thrown through the procedure, whose pending file removes itself.
+                  if (stop.stop_requested()) throw Cancelled{};
+                  if (hook) hook(p);
+                  const QString file =
+                      p.file ? QFile::decodeName(p.file->filename().c_str()) : QString();
+                  QMetaObject::invokeMethod(
+                      &receiver,
+                      [progress, entry = p.entry, count = p.entryCount, file] {
+                          progress(entry, count, file);
+                      },
+                      Qt::QueuedConnection);
+              });
+          } catch (const Cancelled&) {
+              return;
+          } catch (const std::exception& e) {
+              // PackError names the archive and the file; anything else (memory) is
+              // reported the same way rather than lost with the thread.
+              failure = QString::fromStdString(e.what());
+              if (!dynamic_cast<const PackError*>(&e)) {
+                  failure = QStringLiteral("cannot write '%1': %2")
+                                .arg(QFile::decodeName(job.archive.c_str()), failure);
+              }
+          }
+          QMetaObject::invokeMethod(
+              &receiver, [done, failure] { done(failure); }, Qt::QueuedConnection);
+      }) {}
+
+}  // namespace vornal::pack::qt

@@ -1,0 +1,40 @@
+// One save on a worker thread: the pack procedure compresses and writes while the window
+// stays responsive. Reports reach the window's thread as queued calls, so no widget is
+// touched from the worker.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <cstddef>
+#include <functional>
+#include <thread>
+
+#include "packer/PackProcedure.h"
+
+namespace vornal::pack::qt {
+
+class PackRun {
+public:
+    // Before entry `entry` of `entryCount` is packed (0 = the script), and with
+    // entry == entryCount and an empty file once all are.
+    using Progress =
+        std::function<void(std::size_t entry, std::size_t entryCount, const QString& file)>;
+    // Last call of a run that was not cancelled; `failure` is empty on success.
+    using Done = std::function<void(const QString& failure)>;
+
+    // Starts writing `job` (whose checks have passed). `progress` and `done` run on
+    // `receiver`'s thread, which must outlive this object. `workerHook`, when given, runs
+    // on the worker before each progress report (tests hold a save open with it).
+    PackRun(QObject& receiver, PackJob job, Progress progress, Done done,
+            ProgressCallback workerHook = {});
+    // Cancels at the next file and waits for the worker (std::jthread's own ending). The
+    // temporary file goes, the old archive stays, and `done` is not called.
+    ~PackRun() = default;
+    PackRun(const PackRun&) = delete;
+    PackRun& operator=(const PackRun&) = delete;
+
+private:
+    std::jthread worker_;
+};
+
+}  // namespace vornal::pack::qt

@@ -1,0 +1,51 @@
+// Answers the modal dialogs a window opens (message boxes, file dialogs, its own boxes),
+// one action per dialog, in order; each action sees the dialog. Stops polling after the
+// last one.
+#pragma once
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QStringList>
+#include <QTimer>
+#include <QVariant>
+#include <functional>
+#include <vector>
+
+namespace vornal::testing {
+
+class ModalScript {
+public:
+    void then(std::function<void(QWidget*)> action) { actions_.push_back(std::move(action)); }
+    void start() { poll(); }
+    bool done() const { return next_ == actions_.size(); }
+    QStringList texts;  // what each message box said
+
+private:
+    void poll() {
+        QWidget* modal = QApplication::activeModalWidget();
+        // A dialog shown again after another counts anew; so does a box built where the
+        // last one was, with no poll in between, which the mark tells apart.
+        if (modal && (modal != last_ || !modal->property(kSeen).toBool())) {
+            last_ = modal;
+            modal->setProperty(kSeen, true);
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                texts << box->windowTitle() + QStringLiteral("|") + box->text();
+            }
+            actions_[next_++](modal);
+        } else if (!modal) {
+            last_ = nullptr;
+        }
+        if (!done()) QTimer::singleShot(10, [this] { poll(); });
+    }
+    std::vector<std::function<void(QWidget*)>> actions_;
+    std::size_t next_ = 0;
+    QWidget* last_ = nullptr;
+    static constexpr char kSeen[] = "vornalModalSeen";
+};
+
+inline void press(QWidget* box, QMessageBox::StandardButton which) {
+    static_cast<QMessageBox*>(box)->button(which)->click();
+}
+
+}  // namespace vornal::testing
