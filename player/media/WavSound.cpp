@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace vornal {
 
 namespace {
 
-// Bytes of the sound handed to the converter at a time: a few milliseconds of audio.
+// Frames of the sound handed to the converter at a time: a few milliseconds of audio.
 constexpr std::size_t kPieceFrames = 1024;
+// Frames of silence after the sound, per step of the rate's ratio (see SoundStream).
+constexpr std::size_t kPadFrames = 1024;
 
 std::size_t frameBytes(const SDL_AudioSpec& spec) {
     return static_cast<std::size_t>(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
@@ -42,34 +45,53 @@ SoundStream::SoundStream(std::shared_ptr<const WavSound> sound, const SDL_AudioS
     stream_.reset(SDL_NewAudioStream(from.format, from.channels, from.freq, device.format,
                                      device.channels, device.freq));
     if (!stream_) throw WavError(std::string("cannot convert the sound: ") + SDL_GetError());
+    // SDL 2.26 keeps the resampler's last input back even when flushed; silence after the
+    // sound pushes it out, and the count below cuts the silence off again.
+    padFrames_ = kPadFrames * static_cast<std::size_t>((from.freq + device.freq - 1) / device.freq);
+    // A piece never converts to more than a few milliseconds, whatever rate a file claims.
+    pieceFrames_ = std::clamp<std::size_t>(
+        kPieceFrames * static_cast<std::size_t>(from.freq) / static_cast<std::size_t>(device.freq),
+        1, kPieceFrames);
+    const auto frames = static_cast<std::int64_t>(sound_->samples().size() / frameBytes_);
+    left_ = frames * device.freq / from.freq * static_cast<std::int64_t>(frameBytes(device));
 }
 
-int SoundStream::read(Uint8* out, int size) {
+bool SoundStream::feed() {
     const std::span<const Uint8> samples = sound_->samples();
     // Whole frames only; a broken last frame is dropped.
     const std::size_t end = samples.size() / frameBytes_ * frameBytes_;
+    const std::size_t piece = pieceFrames_ * frameBytes_;
+    if (next_ < end) {
+        const std::size_t size = std::min(end - next_, piece);
+        const int result =
+            SDL_AudioStreamPut(stream_.get(), samples.data() + next_, static_cast<int>(size));
+        next_ += size;
+        return result == 0;
+    }
+    if (padFrames_ > 0) {
+        const std::size_t frames = std::min(padFrames_, pieceFrames_);
+        const Uint8 silence = sound_->spec().format == AUDIO_U8 ? 0x80 : 0;
+        const std::vector<Uint8> quiet(frames * frameBytes_, silence);
+        padFrames_ -= frames;
+        return SDL_AudioStreamPut(stream_.get(), quiet.data(), static_cast<int>(quiet.size())) == 0;
+    }
+    if (flushed_) return false;
+    flushed_ = true;
+    return SDL_AudioStreamFlush(stream_.get()) == 0;
+}
+
+int SoundStream::read(Uint8* out, int size) {
     int filled = 0;
     while (filled < size && !finished_) {
-        const int got = SDL_AudioStreamGet(stream_.get(), out + filled, size - filled);
+        const auto want = static_cast<int>(std::min<std::int64_t>(size - filled, left_));
+        const int got = want > 0 ? SDL_AudioStreamGet(stream_.get(), out + filled, want) : 0;
         if (got < 0) {
             finished_ = true;  // the converter failed: the sound ends here
             break;
         }
         filled += got;
-        if (got > 0) continue;
-        if (next_ < end) {
-            const std::size_t piece = std::min(end - next_, kPieceFrames * frameBytes_);
-            if (SDL_AudioStreamPut(stream_.get(), samples.data() + next_,
-                                   static_cast<int>(piece)) != 0) {
-                finished_ = true;
-            }
-            next_ += piece;
-        } else if (!flushed_) {
-            SDL_AudioStreamFlush(stream_.get());
-            flushed_ = true;
-        } else {
-            finished_ = true;
-        }
+        left_ -= got;
+        if (left_ <= 0 || (got == 0 && !feed())) finished_ = true;
     }
     return filled;
 }

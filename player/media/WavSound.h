@@ -45,7 +45,8 @@ private:
     Uint32 bytes_ = 0;
 };
 
-// Reads a sound converted to `device`'s format, from its start to its end.
+// Reads a sound converted to `device`'s format, from its start to its end: exactly as
+// many frames as its length at the device's rate.
 class SoundStream {
 public:
     // Throws WavError when SDL cannot convert between the two formats.
@@ -57,10 +58,17 @@ public:
     bool finished() const { return finished_; }
 
 private:
+    // Hands SDL the next piece of the sound, or of the silence after it; false when all
+    // of both is in.
+    bool feed();
+
     std::shared_ptr<const WavSound> sound_;
     std::unique_ptr<SDL_AudioStream, SdlFree> stream_;
     std::size_t frameBytes_;  // of the sound's own format
     std::size_t next_ = 0;    // first byte of the sound not yet handed to SDL
+    std::size_t pieceFrames_ = 1;
+    std::size_t padFrames_ = 0;  // silence still to follow the sound
+    std::int64_t left_ = 0;      // bytes still to read in the device's format
     bool flushed_ = false;
     bool finished_ = false;
 };
