@@ -18,10 +18,49 @@ std::size_t frameBytes(const SDL_AudioSpec& spec) {
     return static_cast<std::size_t>(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
 }
 
+// RIFF: "RIFF", size, "WAVE", then chunks of a 4-byte id, a 4-byte size and the data,
+// padded to an even length.
+constexpr std::size_t kRiffSizeAt = 4;
+constexpr std::size_t kFirstChunkAt = 12;
+constexpr std::size_t kChunkHeader = 8;
+
+std::uint32_t readLE32(std::span<const Byte> data, std::size_t at) {
+    return std::uint32_t{data[at]} | std::uint32_t{data[at + 1]} << 8 |
+           std::uint32_t{data[at + 2]} << 16 | std::uint32_t{data[at + 3]} << 24;
+}
+
+void writeLE32(std::vector<Byte>& data, std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        data[at + static_cast<std::size_t>(i)] = static_cast<Byte>(value >> (8 * i));
+}
+
+// SDL allocates what a chunk's header declares before it reads the chunk, so a file cut
+// short, or made to, could have it ask for 4 GiB. Here every declared size is cut to what
+// the file holds; SDL then reads it as any file cut short. Never reads outside `file`.
+std::vector<Byte> withHonestSizes(std::span<const Byte> file) {
+    std::vector<Byte> copy(file.begin(), file.end());
+    if (copy.size() < kFirstChunkAt) return copy;
+    const auto riff = static_cast<std::uint32_t>(copy.size() - kChunkHeader);
+    if (readLE32(copy, kRiffSizeAt) > riff) writeLE32(copy, kRiffSizeAt, riff);
+    std::size_t at = kFirstChunkAt;
+    while (copy.size() - at >= kChunkHeader) {
+        const std::size_t left = copy.size() - at - kChunkHeader;
+        std::size_t size = readLE32(copy, at + 4);
+        if (size > left) {
+            size = left;
+            writeLE32(copy, at + 4, static_cast<std::uint32_t>(size));
+        }
+        at += kChunkHeader + size + (size & 1);
+        if (at > copy.size()) break;
+    }
+    return copy;
+}
+
 }  // namespace
 
-WavSound::WavSound(std::span<const Byte> file) {
-    if (file.size() > static_cast<std::size_t>(INT32_MAX)) throw WavError("file too large");
+WavSound::WavSound(std::span<const Byte> wav) {
+    if (wav.size() > static_cast<std::size_t>(INT32_MAX)) throw WavError("file too large");
+    const std::vector<Byte> file = withHonestSizes(wav);
     SDL_RWops* source = SDL_RWFromConstMem(file.data(), static_cast<int>(file.size()));
     if (!source) throw WavError(SDL_GetError());
     Uint8* samples = nullptr;

@@ -2,8 +2,9 @@
 // ADPCM, A-law, µ-law), and its samples converted to a device's format piece by piece as
 // the device asks for them, so that a long sound starts at once and is never held twice.
 //
-// The bytes come from games: SDL's loader never reads outside them, and what it decodes
-// is bounded by what the file holds (ADPCM expands four to one at most).
+// The bytes come from games: SDL's loader never reads outside them, and what it allocates
+// and decodes is bounded by what the file holds (chunk sizes are cut to the file before
+// SDL sees them; ADPCM expands four to one at most).
 #pragma once
 
 #include <SDL.h>
@@ -32,7 +33,7 @@ struct SdlFree {
 class WavSound {
 public:
     // Decodes the whole file; throws WavError.
-    explicit WavSound(std::span<const Byte> file);
+    explicit WavSound(std::span<const Byte> wav);
 
     const SDL_AudioSpec& spec() const { return spec_; }
     std::span<const Uint8> samples() const { return {samples_.get(), bytes_}; }

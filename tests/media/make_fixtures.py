@@ -9,6 +9,9 @@ is checked against ImageMagick's reading of it.
 tests/games/media: the data files of the end-to-end games there, and scene.expected.png,
 the picture area that scene.vns must leave, composed by ImageMagick.
 
+fuzz/corpus/picture_decode and fuzz/corpus/wav_load: seeds for the fuzz targets, small
+files of every form.
+
     tests/media/make_fixtures.py        (run from anywhere; rewrites the folder)
 """
 import pathlib
@@ -18,6 +21,7 @@ import wave
 
 OUT = pathlib.Path(__file__).resolve().parent / "fixtures"
 GAME = pathlib.Path(__file__).resolve().parents[1] / "games" / "media"
+FUZZ = pathlib.Path(__file__).resolve().parents[2] / "fuzz" / "corpus"
 W, H = 7, 5
 
 PALETTE = [(0, 0, 0), (255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 255, 0), (0, 255, 255),
@@ -224,7 +228,50 @@ def game_files():
            GAME / "photo.jpg", "-geometry", "+240+160", "-composite",
            GAME / "square.bmp", "-geometry", "-20-20", "-composite",
            GAME / "square.bmp", "-geometry", "+0+0", "-composite",
-           GAME / "scene.expected.png")
+           "-define", "png:exclude-chunks=date,time", GAME / "scene.expected.png")
+
+
+def wav(tag, channels, rate, bits, block_align, data, extra=None):
+    fmt = struct.pack("<HHIIHH", tag, channels, rate, rate * block_align, block_align, bits)
+    if extra is not None:
+        fmt += struct.pack("<H", len(extra)) + extra
+    body = b"WAVE" + b"fmt " + struct.pack("<I", len(fmt)) + fmt
+    body += b"data" + struct.pack("<I", len(data)) + data
+    return b"RIFF" + struct.pack("<I", len(body)) + body
+
+
+def fuzz_seeds():
+    pictures = FUZZ / "picture_decode"
+    sounds = FUZZ / "wav_load"
+    for folder in (pictures, sounds):
+        folder.mkdir(parents=True, exist_ok=True)
+        for old in folder.iterdir():
+            old.unlink()
+    for bmp in OUT.glob("*.bmp"):
+        (pictures / bmp.name).write_bytes(bmp.read_bytes())
+    for name, options in (("baseline.jpg", []), ("progressive.jpg", ["-interlace", "JPEG"]),
+                          ("gray.jpg", ["-colorspace", "Gray"]),
+                          ("444.jpg", ["-sampling-factor", "1x1"])):
+        magick("-size", "24x16", "gradient:#ff8000-#0040ff", *options, pictures / name)
+    ramp = bytes(range(0, 256, 4))
+    sounds_of = {
+        "pcm8.wav": wav(1, 1, 8000, 8, 1, ramp),
+        "pcm16_stereo.wav": wav(1, 2, 22050, 16, 4, ramp * 2),
+        "pcm24.wav": wav(1, 1, 44100, 24, 3, ramp[:63]),
+        "float.wav": wav(3, 1, 8000, 32, 4, struct.pack("<16f", *[i / 16 for i in range(16)]), b""),
+        "alaw.wav": wav(6, 1, 8000, 8, 1, ramp, b""),
+        "mulaw.wav": wav(7, 1, 8000, 8, 1, ramp, b""),
+        "ima_adpcm.wav": wav(0x11, 1, 8000, 4, 36, (struct.pack("<hBB", 0, 10, 0) + ramp[:32]) * 2,
+                             struct.pack("<H", 65)),
+        "ms_adpcm.wav": wav(2, 1, 8000, 4, 39,
+                            (struct.pack("<BHhh", 0, 16, 0, 0) + ramp[:32]) * 2,
+                            struct.pack("<HH", 66, 7) + struct.pack(
+                                "<14h", 256, 0, 512, -256, 0, 0, 192, 64, 240, 0, 460, -208, 392,
+                                -232)),
+        "no_data.wav": wav(1, 1, 8000, 8, 1, b"")[:-8],
+    }
+    for name, data in sounds_of.items():
+        (sounds / name).write_bytes(data)
 
 
 def main():
@@ -243,6 +290,7 @@ def main():
     for name, data in refused_fixtures():
         (OUT / f"{name}.bmp").write_bytes(data)
     game_files()
+    fuzz_seeds()
 
 
 if __name__ == "__main__":
