@@ -16,7 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path fixtures() {
-    return fs::path(std::getenv("VORNAL_SOURCE_DIR")) / "tests/media/fixtures";
+    return fs::path(VORNAL_SOURCE_DIR) / "tests/media/fixtures";
 }
 
 std::vector<Byte> readFile(const fs::path& path) {

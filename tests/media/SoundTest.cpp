@@ -99,7 +99,13 @@ const std::vector<WavForm>& wavForms() {
     return forms;
 }
 
-TEST(Sound, EveryEncodingSdlReadsHasItsLength) {
+// SDL's dummy driver: no sound card needed, and it takes samples in real time.
+class Sound : public ::testing::Test {
+protected:
+    void SetUp() override { setenv("SDL_AUDIODRIVER", "dummy", 1); }
+};
+
+TEST_F(Sound, EveryEncodingSdlReadsHasItsLength) {
     for (const WavForm& form : wavForms()) {
         const WavSound sound(makeWav(form));
         EXPECT_EQ(sound.length(), std::chrono::milliseconds(form.lengthMs)) << form.name;
@@ -123,8 +129,7 @@ std::uint64_t playedFrames(const SdlSound& sound) {
     return last;
 }
 
-TEST(Sound, APlayedSoundReachesTheDeviceWhole) {
-    ASSERT_STREQ(std::getenv("SDL_AUDIODRIVER"), "dummy");
+TEST_F(Sound, APlayedSoundReachesTheDeviceWhole) {
     SdlSound sound({});
     for (const WavForm& form : {wavForms()[1], wavForms()[7]}) {
         const auto started = sound.start(makeWav(form));
@@ -136,7 +141,7 @@ TEST(Sound, APlayedSoundReachesTheDeviceWhole) {
     }
 }
 
-TEST(Sound, MutedSoundsTakeTheirTimeAndPlayNothing) {
+TEST_F(Sound, MutedSoundsTakeTheirTimeAndPlayNothing) {
     SdlSound sound({.muted = true, .notice = {}});
     const auto started = sound.start(makeWav(wavForms()[0]));
     EXPECT_EQ(started.result, SoundOutput::Started::Result::Silent);
@@ -153,8 +158,7 @@ TEST(Sound, MutedSoundsTakeTheirTimeAndPlayNothing) {
     EXPECT_FALSE(bad.error.empty());
 }
 
-TEST(Sound, WithoutADeviceSoundIsOffWithOneNotice) {
-    const std::string driver = std::getenv("SDL_AUDIODRIVER");
+TEST_F(Sound, WithoutADeviceSoundIsOffWithOneNotice) {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     std::vector<std::string> notices;
     {
@@ -165,7 +169,6 @@ TEST(Sound, WithoutADeviceSoundIsOffWithOneNotice) {
             EXPECT_EQ(started.length, 500ms);
         }
     }
-    setenv("SDL_AUDIODRIVER", driver.c_str(), 1);
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_NE(notices[0].find("sound effects are off"), std::string::npos);
 }
