@@ -1,6 +1,6 @@
 // Any bytes as a WAV file: SDL's loader and our conversion to a device's format either
 // refuse them (WavError) or give exactly the sound's frames at the device's rate, read in
-// the pieces a device asks for. Reading stops after a few seconds of output, so a file
+// the pieces a device asks for. Reading stops after a second or so of output, so a file
 // that claims a tiny sample rate costs no more.
 #include <cstdint>
 #include <cstdlib>
@@ -16,7 +16,7 @@ using namespace vornal;
 
 constexpr int kDeviceRate = 48000;
 constexpr int kDeviceFrameBytes = 8;  // stereo float
-constexpr std::int64_t kMaxReadBytes = std::int64_t{4} << 20;
+constexpr std::int64_t kMaxReadBytes = std::int64_t{256} << 10;
 
 void require(bool condition) {
     if (!condition) std::abort();

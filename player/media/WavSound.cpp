@@ -11,6 +11,9 @@ namespace {
 
 // Frames of the sound handed to the converter at a time: a few milliseconds of audio.
 constexpr std::size_t kPieceFrames = 1024;
+// The sample rates taken: telephone sound is 8 kHz, studio recordings go to 384 kHz.
+constexpr int kMinRate = 1000;
+constexpr int kMaxRate = 768000;
 // Frames of silence after the sound, per step of the rate's ratio (see SoundStream).
 constexpr std::size_t kPadFrames = 1024;
 
@@ -67,8 +70,11 @@ WavSound::WavSound(std::span<const Byte> wav) {
     // freesrc 1: SDL closes the source in every case.
     if (!SDL_LoadWAV_RW(source, 1, &spec_, &samples, &bytes_)) throw WavError(SDL_GetError());
     samples_.reset(samples);
-    if (spec_.freq <= 0 || spec_.channels == 0 || frameBytes(spec_) == 0) {
-        throw WavError("no sample rate or channels");
+    if (spec_.channels == 0 || frameBytes(spec_) == 0) throw WavError("no channels");
+    // SDL's resampler overflows on rates far beyond any sound card's, and crawls on rates
+    // far below.
+    if (spec_.freq < kMinRate || spec_.freq > kMaxRate) {
+        throw WavError("sample rate of " + std::to_string(spec_.freq) + " Hz");
     }
 }
 
