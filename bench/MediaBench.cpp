@@ -7,10 +7,10 @@
 #include <random>
 #include <thread>
 
+#include "bench/JpegEncode.h"
 #include "player/core/PictureArea.h"
 #include "player/media/PictureFiles.h"
 #include "player/media/SdlSound.h"
-#include "tests/media/JpegWriter.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ using namespace vornal;
 
 // A photograph's worth of detail: smooth shapes and some grain.
 Bitmap photo() {
-    Bitmap picture = test::smoothPicture(640, 480);
+    Bitmap picture = bench::smoothPicture(640, 480);
     std::mt19937 random(7);
     for (std::uint32_t& p : picture.pixels)
         p ^= random() & 0x0F0F0F;
@@ -37,7 +37,7 @@ void decodeAndDraw(benchmark::State& state, const std::vector<Byte>& file, Pictu
 }
 
 void DecodeAndDrawJpeg640x480(benchmark::State& state) {
-    decodeAndDraw(state, test::encodeJpeg(photo(), {.quality = 90}), PictureFormat::Jpeg);
+    decodeAndDraw(state, bench::encodeJpeg(photo(), 90), PictureFormat::Jpeg);
 }
 BENCHMARK(DecodeAndDrawJpeg640x480)->Unit(benchmark::kMillisecond);
 

@@ -3,14 +3,14 @@
 
 tests/media/fixtures: one small picture (7 x 5, so that rows need padding) in every BMP
 form Windows writes, each with NAME.rgb, the pixels it must decode to (raw 8-bit RGB, top
-row first), and a few damaged or oversized files that must be refused. Every good fixture
-is checked against ImageMagick's reading of it.
+row first), checked against ImageMagick's reading of it; JPEG forms with ImageMagick's
+reading; a WAV file of 100 ms in every encoding SDL reads; and bad_* files that must be
+refused.
 
 tests/games/media: the data files of the end-to-end games there, and scene.expected.png,
 the picture area that scene.vns must leave, composed by ImageMagick.
 
-fuzz/corpus/picture_decode and fuzz/corpus/wav_load: seeds for the fuzz targets, small
-files of every form.
+fuzz/corpus/picture_decode and fuzz/corpus/wav_load: the fixtures again, as seeds.
 
     tests/media/make_fixtures.py        (run from anywhere; rewrites the folder)
 """
@@ -195,6 +195,38 @@ def refused_fixtures():
     yield "bad_zero_width", bytes(zero)
 
 
+def wav(tag, rate, bits, block_align, data, extra=None, channels=1):
+    fmt = struct.pack("<HHIIHH", tag, channels, rate, rate * block_align, block_align, bits)
+    if extra is not None:
+        fmt += struct.pack("<H", len(extra)) + extra
+    body = b"WAVEfmt " + struct.pack("<I", len(fmt)) + fmt
+    body += b"data" + struct.pack("<I", len(data)) + data
+    return b"RIFF" + struct.pack("<I", len(body)) + body
+
+
+def sound_fixtures():
+    """Every encoding SDL reads, each 100 ms long; the ADPCM rates fit one block."""
+    ramp = bytes(i * 7 % 256 for i in range(800))
+    ms_coefficients = struct.pack("<14h", 256, 0, 512, -256, 0, 0, 192, 64, 240, 0, 460, -208,
+                                  392, -232)
+    yield "pcm8", wav(1, 8000, 8, 1, ramp)
+    yield "pcm16_stereo", wav(1, 8000, 16, 4, ramp * 4, channels=2)
+    yield "pcm24", wav(1, 8000, 24, 3, ramp * 3)
+    yield "pcm32", wav(1, 8000, 32, 4, ramp * 4)
+    yield "float", wav(3, 8000, 32, 4, struct.pack("<800f", *[i / 800 for i in range(800)]), b"")
+    yield "alaw", wav(6, 8000, 8, 1, ramp, b"")
+    yield "mulaw", wav(7, 8000, 8, 1, ramp, b"")
+    # One block of 256 bytes: 505 frames (IMA) or 500 (MS), after a header of a valid step.
+    yield "ima_adpcm", wav(0x11, 5050, 4, 256, struct.pack("<hBB", 0, 10, 0) + ramp[:252],
+                           struct.pack("<H", 505))
+    yield "ms_adpcm", wav(2, 5000, 4, 256, struct.pack("<BHhh", 0, 16, 0, 0) + ramp[:249],
+                          struct.pack("<HH", 500, 7) + ms_coefficients)
+    yield "bad_truncated", b"RIFF\x04\0\0\0WAVE"
+    # Rates no sound card plays.
+    yield "bad_rate_low", wav(1, 999, 8, 1, ramp)
+    yield "bad_rate_high", wav(1, 768001, 8, 1, ramp)
+
+
 def magick_pixels(path):
     return subprocess.run(["/usr/bin/convert", str(path), "-depth", "8", "rgb:-"], check=True,
                           capture_output=True).stdout
@@ -204,18 +236,27 @@ def magick(*args):
     subprocess.run(["/usr/bin/convert", *map(str, args)], check=True)
 
 
+def jpeg_fixtures():
+    """JPEG forms made by ImageMagick; the .rgb is ImageMagick's own reading of each."""
+    for name, options in (("jpeg_baseline", []), ("jpeg_progressive", ["-interlace", "JPEG"]),
+                          ("jpeg_gray", ["-colorspace", "Gray"]),
+                          ("jpeg_444", ["-sampling-factor", "1x1"])):
+        jpeg = OUT / f"{name}.jpg"
+        magick("-size", "24x16", "gradient:#ff8000-#0040ff", "-quality", "95", *options, jpeg)
+        (OUT / f"{name}.rgb").write_bytes(magick_pixels(jpeg))
+
+
 def game_files():
     (GAME / "snd").mkdir(parents=True, exist_ok=True)
     # Banded, 16 colours, RLE8: a full-size background in a few KiB.
-    magick("-size", "183x270", "gradient:#204080-#e0c040", "-rotate", "90", "-dither", "None", "-colors", "16",
-           "-compress", "RLE", "BMP3:" + str(GAME / "hall.bmp"))
+    magick("-size", "183x270", "gradient:#204080-#e0c040", "-rotate", "90", "-dither", "None",
+           "-colors", "16", "-compress", "RLE", "BMP3:" + str(GAME / "hall.bmp"))
     magick("-size", "50x50", "xc:#c03020", "-fill", "#30a040", "-draw", "rectangle 10,10 39,39",
            "-type", "palette", "BMP3:" + str(GAME / "square.bmp"))
-    magick("-size", "40x30", "gradient:#ff8000-#0040ff", "-quality", "95",
-           str(GAME / "photo.jpg"))
+    magick("-size", "40x30", "gradient:#ff8000-#0040ff", "-quality", "95", GAME / "photo.jpg")
     (GAME / "damaged.bmp").write_bytes((OUT / "bad_truncated_header.bmp").read_bytes())
     (GAME / "picture.gif").write_bytes(b"GIF89a")
-    (GAME / "broken.wav").write_bytes(b"RIFF\x04\0\0\0WAVE")
+    (GAME / "broken.wav").write_bytes((OUT / "bad_truncated.wav").read_bytes())
     with wave.open(str(GAME / "snd" / "bell.wav"), "wb") as bell:
         bell.setnchannels(1)
         bell.setsampwidth(1)
@@ -231,54 +272,9 @@ def game_files():
            "-define", "png:exclude-chunks=date,time", GAME / "scene.expected.png")
 
 
-def wav(tag, channels, rate, bits, block_align, data, extra=None):
-    fmt = struct.pack("<HHIIHH", tag, channels, rate, rate * block_align, block_align, bits)
-    if extra is not None:
-        fmt += struct.pack("<H", len(extra)) + extra
-    body = b"WAVE" + b"fmt " + struct.pack("<I", len(fmt)) + fmt
-    body += b"data" + struct.pack("<I", len(data)) + data
-    return b"RIFF" + struct.pack("<I", len(body)) + body
-
-
-def fuzz_seeds():
-    pictures = FUZZ / "picture_decode"
-    sounds = FUZZ / "wav_load"
-    for folder in (pictures, sounds):
-        folder.mkdir(parents=True, exist_ok=True)
-        for old in folder.iterdir():
-            old.unlink()
-    for bmp in OUT.glob("*.bmp"):
-        (pictures / bmp.name).write_bytes(bmp.read_bytes())
-    for name, options in (("baseline.jpg", []), ("progressive.jpg", ["-interlace", "JPEG"]),
-                          ("gray.jpg", ["-colorspace", "Gray"]),
-                          ("444.jpg", ["-sampling-factor", "1x1"])):
-        magick("-size", "24x16", "gradient:#ff8000-#0040ff", *options, pictures / name)
-    ramp = bytes(range(0, 256, 4))
-    sounds_of = {
-        "pcm8.wav": wav(1, 1, 8000, 8, 1, ramp),
-        "pcm16_stereo.wav": wav(1, 2, 22050, 16, 4, ramp * 2),
-        "pcm24.wav": wav(1, 1, 44100, 24, 3, ramp[:63]),
-        "float.wav": wav(3, 1, 8000, 32, 4, struct.pack("<16f", *[i / 16 for i in range(16)]), b""),
-        "alaw.wav": wav(6, 1, 8000, 8, 1, ramp, b""),
-        "mulaw.wav": wav(7, 1, 8000, 8, 1, ramp, b""),
-        "ima_adpcm.wav": wav(0x11, 1, 8000, 4, 36, (struct.pack("<hBB", 0, 10, 0) + ramp[:32]) * 2,
-                             struct.pack("<H", 65)),
-        "ms_adpcm.wav": wav(2, 1, 8000, 4, 39,
-                            (struct.pack("<BHhh", 0, 16, 0, 0) + ramp[:32]) * 2,
-                            struct.pack("<HH", 66, 7) + struct.pack(
-                                "<14h", 256, 0, 512, -256, 0, 0, 192, 64, 240, 0, 460, -208, 392,
-                                -232)),
-        "no_data.wav": wav(1, 1, 8000, 8, 1, b"")[:-8],
-    }
-    for name, data in sounds_of.items():
-        (sounds / name).write_bytes(data)
-
-
 def main():
     OUT.mkdir(exist_ok=True)
-    for old in OUT.glob("*.bmp"):
-        old.unlink()
-    for old in OUT.glob("*.rgb"):
+    for old in OUT.iterdir():
         old.unlink()
     for name, data, expected in good_fixtures():
         (OUT / f"{name}.bmp").write_bytes(data)
@@ -289,8 +285,19 @@ def main():
             raise SystemExit(f"{name}: ImageMagick reads it differently (by {worst})")
     for name, data in refused_fixtures():
         (OUT / f"{name}.bmp").write_bytes(data)
+    for name, data in sound_fixtures():
+        (OUT / f"{name}.wav").write_bytes(data)
+    jpeg_fixtures()
     game_files()
-    fuzz_seeds()
+    # The fuzz targets start from the fixtures.
+    for target, patterns in (("picture_decode", ("*.bmp", "*.jpg")), ("wav_load", ("*.wav",))):
+        folder = FUZZ / target
+        folder.mkdir(parents=True, exist_ok=True)
+        for old in folder.iterdir():
+            old.unlink()
+        for pattern in patterns:
+            for fixture in OUT.glob(pattern):
+                (folder / fixture.name).write_bytes(fixture.read_bytes())
 
 
 if __name__ == "__main__":

@@ -1,5 +1,4 @@
-// JPEG files made at test time with libjpeg-turbo's encoder, for the decoder's tests and
-// benchmarks: baseline or progressive, colour or grayscale, 4:2:0 or 4:4:4.
+// A JPEG file made with libjpeg-turbo's encoder (baseline, 4:2:0), for the benchmarks.
 #pragma once
 
 // jpeglib.h uses size_t and FILE without including their headers.
@@ -13,16 +12,9 @@
 
 #include "player/core/Media.h"
 
-namespace vornal::test {
+namespace vornal::bench {
 
-struct JpegForm {
-    bool progressive = false;
-    bool gray = false;
-    bool subsampled = true;  // 4:2:0; else 4:4:4
-    int quality = 95;
-};
-
-inline std::vector<Byte> encodeJpeg(const Bitmap& picture, JpegForm form) {
+inline std::vector<Byte> encodeJpeg(const Bitmap& picture, int quality) {
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -35,14 +27,7 @@ inline std::vector<Byte> encodeJpeg(const Bitmap& picture, JpegForm form) {
     info.input_components = 3;
     info.in_color_space = JCS_RGB;
     jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, form.quality, TRUE);
-    if (form.gray) jpeg_set_colorspace(&info, JCS_GRAYSCALE);
-    if (!form.gray) {
-        const int factor = form.subsampled ? 2 : 1;
-        info.comp_info[0].h_samp_factor = factor;
-        info.comp_info[0].v_samp_factor = factor;
-    }
-    if (form.progressive) jpeg_simple_progression(&info);
+    jpeg_set_quality(&info, quality, TRUE);
     jpeg_start_compress(&info, TRUE);
     std::vector<JSAMPLE> row(static_cast<std::size_t>(picture.width) * 3);
     for (int y = 0; y < picture.height; ++y) {
@@ -62,7 +47,7 @@ inline std::vector<Byte> encodeJpeg(const Bitmap& picture, JpegForm form) {
     return file;
 }
 
-// A smooth picture that JPEG keeps close: gradients with one soft diagonal.
+// Gradients with one soft diagonal.
 inline Bitmap smoothPicture(int width, int height) {
     Bitmap b;
     b.width = width;
@@ -80,4 +65,4 @@ inline Bitmap smoothPicture(int width, int height) {
     return b;
 }
 
-}  // namespace vornal::test
+}  // namespace vornal::bench
