@@ -1,4 +1,6 @@
 // *PICTURE: a BMP or JPEG picture drawn into the picture area.
+#include <exception>
+
 #include "common/SjisText.h"
 #include "player/core/DataFiles.h"
 #include "player/core/EngineImpl.h"
@@ -29,7 +31,8 @@ void Engine::Impl::CmdPicture(std::string_view line) {
     try {
         if (!Media.pictures) throw PictureError("no picture decoder");
         picture = Media.pictures->decode(*data, *format);
-    } catch (const PictureError&) {
+    } catch (const std::exception&) {
+        // Damaged, too large, or more than memory holds: reported like a file not read.
         DataFileFailed(name);
         return;
     }

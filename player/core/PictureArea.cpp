@@ -15,6 +15,13 @@ Bitmap filled(int width, int height, std::uint32_t colour) {
     return b;
 }
 
+// A bitmap whose pixels do not fill its size would be read, or written, past its end.
+bool wellFormed(const Bitmap& b) {
+    return b.width >= 0 && b.height >= 0 &&
+           b.pixels.size() ==
+               static_cast<std::size_t>(b.width) * static_cast<std::size_t>(b.height);
+}
+
 }  // namespace
 
 void PictureArea::setAreaSize(int width, int height) {
@@ -23,12 +30,16 @@ void PictureArea::setAreaSize(int width, int height) {
 }
 
 void PictureArea::draw(const Bitmap& picture, std::int64_t x, std::int64_t y) {
+    if (!wellFormed(picture)) return;
     if (!drawn_) {
         bitmap_ = filled(areaWidth_, areaHeight_, kNewBitmapFill);
         drawn_ = true;
     }
-    // The overlap of the picture's rectangle and the bitmap's, in bitmap coordinates;
-    // 64-bit so that positions far outside cannot overflow.
+    // Entirely outside: done, before any sum could overflow.
+    if (x >= bitmap_.width || y >= bitmap_.height || x <= -std::int64_t{picture.width} ||
+        y <= -std::int64_t{picture.height})
+        return;
+    // The overlap of the picture's rectangle and the bitmap's, in bitmap coordinates.
     const std::int64_t left = std::max<std::int64_t>(x, 0);
     const std::int64_t top = std::max<std::int64_t>(y, 0);
     const std::int64_t right = std::min<std::int64_t>(x + picture.width, bitmap_.width);
@@ -44,6 +55,7 @@ void PictureArea::draw(const Bitmap& picture, std::int64_t x, std::int64_t y) {
 }
 
 void PictureArea::replace(Bitmap bitmap) {
+    if (!wellFormed(bitmap)) return;
     bitmap_ = std::move(bitmap);
     drawn_ = true;
 }

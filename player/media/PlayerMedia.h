@@ -3,6 +3,7 @@
 // owns one and hands services() to its engine.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -17,20 +18,28 @@ struct MediaOptions {
     std::string output;  // the music output's name; empty for the default
 };
 
+class SdlSound;
+
 class PlayerMedia {
 public:
-    explicit PlayerMedia(const MediaOptions& options);
+    // `notice` hears, in English and on the host's thread, what the player should know
+    // about the media themselves (sound effects are off: no audio device).
+    explicit PlayerMedia(const MediaOptions& options,
+                         std::function<void(const std::string&)> notice = {});
     ~PlayerMedia();
     PlayerMedia(const PlayerMedia&) = delete;
     PlayerMedia& operator=(const PlayerMedia&) = delete;
 
     MediaServices services();
     Music& music() { return *music_; }
+    // Sound effects muted at run time; muting ends the one that plays. They still take
+    // their time, so the game keeps its pace.
+    void setSoundMuted(bool muted);
 
 private:
     MediaOptions options_;
     std::unique_ptr<PictureCodec> pictures_;
-    std::unique_ptr<SoundOutput> sound_;
+    std::unique_ptr<SdlSound> sound_;
     std::unique_ptr<Music> music_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -11,9 +12,11 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <algorithm>
+#include <climits>
 #include <exception>
 
 #include "common/SjisText.h"
+#include "player/media/QtBitmap.h"
 #include "player/qt/Appearance.h"
 #include "player/qt/OpenFilter.h"
 
@@ -71,7 +74,8 @@ TForm1::TForm1(const MediaOptions& media, QWidget* parent)
     idleTimer_.setInterval(0);
     connect(&idleTimer_, &QTimer::timeout, this, &TForm1::runIdle);
 
-    media_ = std::make_unique<PlayerMedia>(media);
+    media_ = std::make_unique<PlayerMedia>(
+        media, [this](const std::string& text) { showMediaNotice(text); });
     engine_ = std::make_unique<Engine>(*this, media_->services());
 }
 
@@ -101,7 +105,6 @@ void TForm1::buildClient() {
 
     client_.place(grpImage_, {8, 8, 270, 183},
                   Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge | Qt::BottomEdge);
-    grpImage_.setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     client_.place(msgMemo_, {8, 197, 266, 107}, Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge);
     msgMemo_.setReadOnly(true);
@@ -260,9 +263,19 @@ void TForm1::setPictureAreaSize(int width, int height) {
     client_.setFixedSize(width + kFrameWidth, height + kFrameHeight);
 }
 
-void TForm1::pictureChanged() {}
+// The control changes size with *SCREEN; the bitmap keeps its own.
+void TForm1::pictureChanged() {
+    grpImage_.setImage(toQImage(engine_->Picture().bitmap()));
+}
 
-void TForm1::waitForSound(std::chrono::milliseconds) {}
+void TForm1::waitForSound(std::chrono::milliseconds length) {
+    // As under a modal dialog: the window paints and can be moved, typing waits until the
+    // sound is over, and the engine keeps its timers from starting another pass.
+    QEventLoop loop;
+    QTimer::singleShot(std::min(length, std::chrono::milliseconds(INT_MAX)), Qt::PreciseTimer,
+                       &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
 
 void TForm1::showMessage(std::string_view text) {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("VORNAL"), fromGame(text), QMessageBox::Ok,
@@ -295,6 +308,15 @@ void TForm1::dropEvent(QDropEvent* event) {
     const QString file = urls.constFirst().toLocalFile();
     // Open after the drop has finished, not inside the drag-and-drop loop.
     QTimer::singleShot(0, this, [this, file] { OpenGame(file); });
+}
+
+void TForm1::showMediaNotice(const std::string& text) {
+    mediaNotice_ =
+        std::make_unique<QMessageBox>(QMessageBox::Information, QStringLiteral("VORNAL"),
+                                      QString::fromStdString(text), QMessageBox::Ok, this);
+    mediaNotice_->setTextFormat(Qt::PlainText);
+    mediaNotice_->setWindowModality(Qt::NonModal);
+    mediaNotice_->show();
 }
 
 void TForm1::reportError(const QString& what, const std::exception& error) {

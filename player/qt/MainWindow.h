@@ -2,8 +2,8 @@
 // the command line, owns the engine and is the engine's host.
 #pragma once
 
-#include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QString>
@@ -19,6 +19,7 @@
 #include "player/qt/AnchorPanel.h"
 #include "player/qt/CommandLine.h"
 #include "player/qt/InputDlg.h"
+#include "player/qt/PictureView.h"
 
 namespace vornal::qt {
 
@@ -44,7 +45,7 @@ public:
     // Parts, for tests.
     Engine& GameEngine() { return *engine_; }
     QWidget& Client() { return client_; }
-    QLabel& GrpImage() { return grpImage_; }
+    PictureView& GrpImage() { return grpImage_; }
     QPlainTextEdit& MsgMemo() { return msgMemo_; }
     CommandLine& CmdEdit() { return cmdEdit_; }
     QPushButton& Button1() { return button1_; }
@@ -80,13 +81,14 @@ private:
     void runIdle();
     void scrollToEnd();
     void reportError(const QString& what, const std::exception& error);
+    void showMediaNotice(const std::string& text);
 
     // Declared parents before children: members are destroyed in reverse order, so
     // every child goes before the widget that holds it.
     QVBoxLayout layout_;
     QMenuBar mainMenu1_;
     AnchorPanel client_;
-    QLabel grpImage_;
+    PictureView grpImage_;
     QPlainTextEdit msgMemo_;
     CommandLine cmdEdit_;
     QPushButton button1_;
@@ -97,6 +99,7 @@ private:
     QString lastFolder_;
     std::size_t memoLines_ = 0;  // lines shown in MsgMemo, in step with the engine's
     bool inIdle_ = false;        // an AppIdle call is on the stack (modal dialogs nest)
+    std::unique_ptr<QMessageBox> mediaNotice_;  // not modal: it may come in the middle of a pass
     std::unique_ptr<PlayerMedia> media_;
     std::unique_ptr<Engine> engine_;  // last: it may talk to the widgets while built
 };

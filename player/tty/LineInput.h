@@ -27,6 +27,8 @@ public:
     bool waitReady(std::chrono::milliseconds timeout);
 
     bool ended() const { return eof_ && !hasLine(); }
+    // Whether an interrupt was requested (the function given above).
+    bool interruptRequested() const { return interrupted_(); }
 
 private:
     bool hasLine() const;

@@ -1,5 +1,8 @@
 #include "player/tty/TtyHost.h"
 
+#include <poll.h>
+
+#include <algorithm>
 #include <utility>
 
 #include "common/SjisText.h"
@@ -116,7 +119,18 @@ void TtyHost::setPictureAreaSize(int width, int height) {
 // Nothing to show in a terminal; --picture-out writes the area when the player exits.
 void TtyHost::pictureChanged() {}
 
-void TtyHost::waitForSound(std::chrono::milliseconds) {}
+void TtyHost::waitForSound(std::chrono::milliseconds length) {
+    if (settings_.fast) return;
+    flush();
+    const auto end = Clock::now() + length;
+    for (auto now = Clock::now(); now < end; now = Clock::now()) {
+        // A second at most, whatever the sound claims; a signal cuts the sleep short.
+        const auto left = std::min(std::chrono::ceil<std::chrono::milliseconds>(end - now),
+                                   std::chrono::milliseconds(1000));
+        ::poll(nullptr, 0, static_cast<int>(left.count()));
+        if (in_.interruptRequested()) throw TtyAbort{130, "interrupted"};
+    }
+}
 
 void TtyHost::showMessage(std::string_view text) {
     if (holding_) {

@@ -19,6 +19,7 @@ namespace vornal::tty {
 struct TtyHostSettings {
     bool trace = false;     // write [trace] lines for window and media events
     bool terminal = false;  // output is a terminal: *CLS clears the screen
+    bool fast = false;      // sound effects take no time
 };
 
 class TtyHost final : public Host {

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "player/media/PictureFiles.h"
+
 namespace vornal::tty {
 
 TtyOptions parseTtyOptions(std::span<const char* const> args) {
@@ -23,10 +25,13 @@ TtyOptions parseTtyOptions(std::span<const char* const> args) {
             } else if (arg == "--output" || arg == "--picture-out") {
                 if (i + 1 == args.size()) throw UsageError(std::string(arg) + " needs a value");
                 const std::string value = args[++i];
-                if (arg == "--output")
+                if (arg == "--output") {
                     options.output = value;
-                else
+                } else if (isPictureFileName(value)) {
                     options.pictureOut = value;
+                } else {
+                    throw UsageError("--picture-out FILE must end in .png or .bmp");
+                }
             } else if (arg == "--help" || arg == "-h") {
                 options.action = TtyOptions::Action::Help;
             } else if (arg == "--version") {

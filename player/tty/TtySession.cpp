@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "common/SjisText.h"
+#include "player/media/PictureFiles.h"
 #include "player/tty/TtyAbort.h"
 
 namespace vornal::tty {
@@ -36,8 +37,11 @@ bool interruptRequested() {
 TtySession::TtySession(const TtyOptions& options, std::FILE* out, int inFd, bool terminal)
     : options_(options),
       input_(inFd, interruptRequested),
-      host_(out, input_, TtyHostSettings{options.trace, terminal}),
-      media_(MediaOptions{.mute = options.mute, .fast = options.fast, .output = options.output}),
+      host_(out, input_, TtyHostSettings{options.trace, terminal, options.fast}),
+      media_(MediaOptions{.mute = options.mute, .fast = options.fast, .output = options.output},
+             [](const std::string& notice) {
+                 std::fprintf(stderr, "vnplayer: %s\n", notice.c_str());
+             }),
       engine_(host_, media_.services()) {}
 
 int TtySession::open() {
@@ -107,6 +111,18 @@ TtySession::Step TtySession::readCommand() {
 }
 
 int TtySession::run() {
+    const int status = play();
+    if (options_.pictureOut.empty()) return status;
+    try {
+        writePictureFile(engine_.Picture().shown(), options_.pictureOut);
+    } catch (const PictureError& error) {
+        std::fprintf(stderr, "vnplayer: cannot write the picture area: %s\n", error.what());
+        return status == 0 ? 1 : status;
+    }
+    return status;
+}
+
+int TtySession::play() {
     if (const int failed = open()) return failed;
     try {
         for (;;) {

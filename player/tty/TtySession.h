@@ -14,12 +14,14 @@ class TtySession {
 public:
     TtySession(const TtyOptions& options, std::FILE* out, int inFd, bool terminal);
 
-    // Opens the game and plays it; returns the exit code (see TtyMain.h).
+    // Opens the game and plays it, then writes the picture area if asked to; returns the
+    // exit code (see TtyMain.h).
     int run();
 
 private:
     enum class Step { Continue, InputEnded, Interrupted };
 
+    int play();
     int open();
     Step waitStep();
     Step readCommand();

@@ -1,9 +1,12 @@
 // Plays scripts held in memory through the StubHost.
 #pragma once
 
+#include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "codec/ArchiveWriter.h"
 #include "common/SjisText.h"
 #include "player/core/Engine.h"
 #include "tests/core/StubHost.h"
@@ -12,6 +15,19 @@ namespace vornal::test {
 
 inline std::string sj(std::string_view utf8) {
     return sjis::fromUtf8(utf8);
+}
+
+// Writes a scenario archive of `entries` (name, content), in that order, to `path`.
+inline void writeArchive(const std::filesystem::path& path,
+                         const std::vector<std::pair<std::string, std::string>>& entries) {
+    FileStream out(path, FileStream::Mode::create);
+    ArchiveWriter writer(out, static_cast<std::int32_t>(entries.size()));
+    for (const auto& [entry, content] : entries) {
+        MemoryStream source(std::vector<Byte>(content.begin(), content.end()));
+        writer.addEntry(entry, source, static_cast<std::int32_t>(content.size()));
+    }
+    writer.finish();
+    out.flush();
 }
 
 struct Played {

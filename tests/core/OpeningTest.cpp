@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "codec/ArchiveWriter.h"
 #include "tests/core/EngineFixture.h"
 
 namespace vornal::test {
@@ -32,14 +31,7 @@ protected:
     fs::path archive(const std::string& name,
                      const std::vector<std::pair<std::string, std::string>>& entries) {
         fs::path path = dir_ / name;
-        FileStream out(path, FileStream::Mode::create);
-        ArchiveWriter writer(out, static_cast<std::int32_t>(entries.size()));
-        for (const auto& [entry, content] : entries) {
-            MemoryStream source(std::vector<Byte>(content.begin(), content.end()));
-            writer.addEntry(entry, source, static_cast<std::int32_t>(content.size()));
-        }
-        writer.finish();
-        out.flush();
+        writeArchive(path, entries);
         return path;
     }
     bool open(const fs::path& path) {

@@ -1,5 +1,6 @@
 // The main window driving a real engine: layout at start, opening a game, typing
-// commands, *SCREEN, *TITLE, the *INPUT and *YESNO dialogs, and a runaway script.
+// commands, *SCREEN, *TITLE, the *INPUT and *YESNO dialogs, a runaway script, pictures
+// and sound effects.
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QInputMethodEvent>
@@ -49,6 +50,14 @@ class WindowTest : public QObject {
         const std::string sjis = vornal::sjis::fromUtf8(crlf.toStdString());
         file.write(sjis.data(), static_cast<qint64>(sjis.size()));
         return path;
+    }
+
+    // A data file of tests/games/media, copied beside the games.
+    void media(const QString& name) {
+        QDir().mkpath(QFileInfo(dir_.filePath(name)).path());
+        QFile::remove(dir_.filePath(name));
+        QVERIFY(QFile::copy(QStringLiteral(VORNAL_SOURCE_DIR "/tests/games/media/") + name,
+                            dir_.filePath(name)));
     }
 
     // Shows a form and opens a game in it; waits until the opening has run.
@@ -345,6 +354,93 @@ private slots:
         QVERIFY(dialogs.done());
         QCOMPARE(shown, &form.AboutDlg());
         QVERIFY(!form.AboutDlg().isVisible());
+    }
+
+    void picturesShowAtTheTopLeftAndStayThroughScreen() {
+        media(QStringLiteral("square.bmp"));  // 50 x 50: red, a green square at 10..39
+        const QRgb red = qRgb(0xC0, 0x30, 0x20), green = qRgb(0x30, 0xA0, 0x40);
+        TForm1 form;
+        start(form, game("picture.vns", "*SCENE s\n*PICTURE square\n*PICTURE square 250 165\n"));
+        auto checkShown = [&](QSize area) {
+            QCOMPARE(form.GrpImage().size(), area);
+            QCOMPARE(form.GrpImage().image().size(), QSize(270, 183));
+            const QImage shown = form.GrpImage().grab().toImage();
+            QCOMPARE(shown.pixel(0, 0), red);
+            QCOMPARE(shown.pixel(10, 10), green);
+            QCOMPARE(shown.pixel(50, 0), qRgb(255, 255, 255));  // the new bitmap's white
+            QCOMPARE(shown.pixel(269, 182), green);             // clipped at 270 x 183
+        };
+        checkShown(QSize(270, 183));
+        // Another game does not clear the area; its *SCREEN makes the control grow, the
+        // bitmap keeps its size and image, and the rest of the control shows the window.
+        QVERIFY(form.OpenGame(game("wide.vns", "*SCREEN 320 240\n*SCENE s\n広い。\n")));
+        QTRY_COMPARE(memoLines(form).last(), QStringLiteral("広い。"));
+        checkShown(QSize(320, 240));
+        QCOMPARE(form.GrpImage().grab().toImage().pixel(300, 200),
+                 form.palette().color(QPalette::Window).rgb());
+    }
+
+    // Run as well under QT_SCALE_FACTOR 1.5 and 2 (tests/qt/CMakeLists.txt).
+    void picturesStayCrispAtAnyScale() {
+        QImage checks(8, 6, QImage::Format_RGB32);
+        for (int y = 0; y < 6; ++y) {
+            for (int x = 0; x < 8; ++x)
+                checks.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+        }
+        vornal::qt::PictureView view;
+        view.resize(20, 20);
+        view.setImage(checks);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const int scale = vornal::qt::PictureView::pixelScale(view.devicePixelRatioF());
+        QCOMPARE(scale, view.devicePixelRatioF() < 2 ? 1 : 2);
+        // Every device pixel is one of the picture's pixels, unblended.
+        const QImage shown = view.grab().toImage();
+        for (int y = 0; y < 6 * scale; ++y) {
+            for (int x = 0; x < 8 * scale; ++x)
+                QCOMPARE(shown.pixel(x, y), checks.pixel(x / scale, y / scale));
+        }
+    }
+
+    void soundEffectWaitsWhileTheWindowPaints() {
+        media(QStringLiteral("snd/bell.wav"));  // half a second
+        TForm1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        struct PaintCounter : QObject {
+            int paints = 0;
+            bool eventFilter(QObject*, QEvent* event) override {
+                paints += event->type() == QEvent::Paint;
+                return false;
+            }
+        } counter;
+        form.GrpImage().installEventFilter(&counter);
+        // Asked to paint during the sound, the window paints then.
+        int paintsBefore = 0, paintsDuringSound = 0;
+        QString memoDuringSound;
+        QTimer::singleShot(200, &form, [&] {
+            paintsBefore = counter.paints;
+            form.GrpImage().update();
+        });
+        QTimer::singleShot(350, &form, [&] {
+            paintsDuringSound = counter.paints - paintsBefore;
+            memoDuringSound = form.MsgMemo().toPlainText();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(form.OpenGame(game("bell.vns", "*SCENE s\n前。\n*SE snd\\bell\n後。\n")));
+        QTRY_COMPARE(memoLines(form), QStringList({"前。", "後。"}));
+        QVERIFY2(clock.elapsed() >= 500, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(paintsDuringSound > 0);
+        QCOMPARE(memoDuringSound, QStringLiteral("前。"));
+
+        // Another game opened during a sound replaces the pass that waits for it.
+        const QString next = game("next.vns", "*SCENE s\n次の話。\n");
+        QTimer::singleShot(100, &form, [&] { form.OpenGame(next); });
+        QVERIFY(form.OpenGame(game("bell2.vns", "*SCENE s\n鐘。\n*SE snd\\bell\n続き。\n")));
+        QTRY_COMPARE(memoLines(form).mid(2), QStringList({"鐘。", "次の話。"}));
+        QTest::qWait(100);
+        QCOMPARE(memoLines(form).size(), 4);
     }
 
     void waitRunsOnTheGameTimer() {

@@ -6,6 +6,7 @@ set -uo pipefail
 case_name=$1
 vnplayer=$(realpath "$2")
 vnpack=${3:+$(realpath "$3")}
+media=$(cd "$(dirname "$0")/../games/media" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
@@ -244,6 +245,57 @@ idle-cpu)
     echo "CPU ticks (1/100 s) in one second: idle $idle, during *WAIT $waiting"
     ((idle <= 2)) || fail "idle player used $idle CPU ticks in one second"
     ((waiting <= 5)) || fail "player in a *WAIT used $waiting CPU ticks in one second"
+    ;;
+picture-out)
+    # The area as scene.vns leaves it, composed by ImageMagick from the same files; the
+    # JPEG's pixels may differ by a level or two between decoders.
+    for file in area.png area.BMP; do
+        run 0 --tty --fast --picture-out "$file" "$media/scene.vns" < /dev/null
+        differing=$(compare -metric AE -fuzz 1% "$file" "$media/scene.expected.png" null: 2>&1)
+        [[ $differing == 0 ]] || fail "$file differs from scene.expected.png in $differing pixels"
+    done
+    [[ $(identify -format %m area.BMP) == BMP* ]] || fail "area.BMP is no BMP file"
+    # Nothing drawn: the area's size in its background colour.
+    printf '*SCREEN 40 30\n*SCENE s\nHi.\n*SCENEEND\n' > blank.vns
+    run 0 --tty --fast --picture-out blank.png blank.vns < /dev/null
+    [[ $(convert blank.png -format '%w %h %k %[hex:p{0,0}]' info:) == "40 30 1 F0F0F0" ]] ||
+        fail "blank area: $(convert blank.png -format '%w %h %k %[hex:p{0,0}]' info:)"
+    run 2 --tty --picture-out area.gif blank.vns < /dev/null
+    expect_err "--picture-out FILE must end in .png or .bmp"
+    run 1 --tty --fast --picture-out no/such/folder/area.png blank.vns < /dev/null
+    expect_err "cannot write the picture area"
+    expect_out "Hi."
+    ;;
+sound-wait)
+    # Each *SE waits for its half-second sound; --mute too, --fast not at all.
+    export SDL_AUDIODRIVER=dummy
+    cp "$media/snd/bell.wav" bell.wav
+    printf '*SCENE s\nA\n*SE bell\nB\n*SE bell\n*SE bell\n*SE bell\nC\n*SCENEEND\n' > bells.vns
+    for option in --trace --mute --fast; do
+        start=$(now_ms)
+        run 0 --tty "$option" bells.vns < /dev/null
+        took=$(($(now_ms) - start))
+        if [[ $option == --fast ]]; then
+            ((took < 1500)) || fail "--fast took $took ms for 2 s of sounds"
+        else
+            ((took >= 2000 && took < 10000)) || fail "$option: 2 s of sounds took $took ms"
+        fi
+        [[ $(grep -v '^\[trace\]' out) == $'A\nB\nC' ]] || fail "$option: transcript differs"
+    done
+    expect_no_err
+    # Ctrl-C ends the wait at once.
+    printf '*SCENE s\nLong.\n*SE bell\n*SE bell\n*SE bell\n*SE bell\n*SE bell\n*SE bell\n*SCENEEND\n' \
+        > long.vns
+    timeout -k 5 30 "$vnplayer" --tty long.vns < /dev/null > out 2> err &
+    pid=$!
+    wait_for "Long." $pid
+    start=$(now_ms)
+    kill -INT $pid
+    wait $pid
+    status=$?
+    took=$(($(now_ms) - start))
+    [[ $status == 130 ]] || fail "exit status $status after SIGINT during a sound"
+    ((took < 1000)) || fail "SIGINT during a sound took $took ms"
     ;;
 *)
     fail "no such case"
