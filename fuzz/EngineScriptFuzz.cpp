@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz/QuietHost.h"
 #include "player/core/Engine.h"
 
 namespace {
@@ -14,25 +15,14 @@ constexpr int kIdleCallsPerStep = 12;
 constexpr int kTicksPerStep = 24;
 constexpr std::size_t kSliceLines = 64;
 
-class FuzzHost : public vornal::Host {
+class FuzzHost : public vornal::fuzz::QuietHost {
 public:
     std::vector<std::string> answers;
     std::size_t nextAnswer = 0;
     int refusals = 0;
     bool yes = false;
     bool timer = false;
-    int idleRequests = 0;
 
-    void linesAppended(std::span<const std::string>) override {}
-    void linesRemovedFromTop(std::size_t) override {}
-    void messagesCleared() override {}
-    void enableInput(bool) override {}
-    void clearAndFocusInput() override {}
-    void setCaption(std::string_view) override {}
-    void setPictureAreaSize(int, int) override {}
-    void pictureChanged() override {}
-    void waitForSound(std::chrono::milliseconds) override {}
-    void showMessage(std::string_view) override {}
     bool askYesNo(std::string_view) override { return yes = !yes; }
     std::string askInput(std::string_view) override {
         // A refused answer is asked again; give a good one after a few tries.
@@ -43,7 +33,6 @@ public:
         return answers[nextAnswer++];
     }
     void setGameTimerEnabled(bool enabled) override { timer = enabled; }
-    void requestIdle() override { ++idleRequests; }
 };
 
 // Idle calls and timer ticks as an event loop would make them, within one budget of

@@ -17,17 +17,21 @@ using Bytes = std::vector<std::uint8_t>;
 
 void putVarLen(Bytes& out, std::uint32_t value) {
     Bytes reversed{static_cast<std::uint8_t>(value & 0x7F)};
-    while ((value >>= 7) != 0) reversed.push_back(static_cast<std::uint8_t>((value & 0x7F) | 0x80));
+    while ((value >>= 7) != 0)
+        reversed.push_back(static_cast<std::uint8_t>((value & 0x7F) | 0x80));
     out.insert(out.end(), reversed.rbegin(), reversed.rend());
 }
 
 void putBig(Bytes& out, std::uint32_t value, int bytes) {
-    for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    for (int i = bytes - 1; i >= 0; --i)
+        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
 class Track {
 public:
-    void event(std::uint32_t tick, Bytes bytes) { events_.push_back({tick, events_.size(), std::move(bytes)}); }
+    void event(std::uint32_t tick, Bytes bytes) {
+        events_.push_back({tick, events_.size(), std::move(bytes)});
+    }
     void meta(std::uint32_t tick, std::uint8_t type, const std::string& text) {
         Bytes b{0xFF, type};
         putVarLen(b, static_cast<std::uint32_t>(text.size()));
@@ -108,12 +112,12 @@ Bytes theme() {
     Track& melody = tracks[1];
     Track& strings = tracks[2];
     Track& bass = tracks[3];
-    melody.program(0, 0, 100);    // piano
-    strings.program(1, 48, 70);   // strings
-    bass.program(2, 42, 80);      // cello
-    const Step tune[] = {{6, 69}, {2, 72}, {2, 69}, {2, 67}, {4, 65}, {2, 64}, {2, 67}, {4, 72},
-                         {6, 71}, {2, 74}, {6, 76}, {1, 74}, {1, 72}, {2, 74}, {2, 72}, {4, 69},
-                         {2, 71}, {2, 68}, {4, 64}, {8, 69}};
+    melody.program(0, 0, 100);   // piano
+    strings.program(1, 48, 70);  // strings
+    bass.program(2, 42, 80);     // cello
+    const Step tune[] = {{6, 69}, {2, 72}, {2, 69}, {2, 67}, {4, 65}, {2, 64}, {2, 67},
+                         {4, 72}, {6, 71}, {2, 74}, {6, 76}, {1, 74}, {1, 72}, {2, 74},
+                         {2, 72}, {4, 69}, {2, 71}, {2, 68}, {4, 64}, {8, 69}};
     std::uint32_t tick = 0;
     for (const Step& s : tune) {
         melody.note(0, tick, s.length * kQuarter / 2, s.key, 72);
@@ -123,9 +127,11 @@ Bytes theme() {
                                        {57, 60, 64}, {57, 62, 65}, {52, 56, 59}, {57, 60, 64}};
     const std::uint8_t roots[8] = {45, 41, 48, 43, 45, 50, 40, 45};
     for (std::uint32_t bar = 0; bar < 8; ++bar) {
-        for (std::uint8_t key : chords[bar]) strings.note(1, bar * kBar, kBar, key, 46);
+        for (std::uint8_t key : chords[bar])
+            strings.note(1, bar * kBar, kBar, key, 46);
         bass.note(2, bar * kBar, kBar / 2, roots[bar], 60);
-        bass.note(2, bar * kBar + kBar / 2, kBar / 2, static_cast<std::uint8_t>(roots[bar] + 7), 50);
+        bass.note(2, bar * kBar + kBar / 2, kBar / 2, static_cast<std::uint8_t>(roots[bar] + 7),
+                  50);
     }
     return smf(tracks, 8 * kBar);
 }
@@ -135,17 +141,19 @@ Bytes ending() {
     std::vector<Track> tracks{conductor("Memories", 750000), Track(), Track()};
     Track& box = tracks[1];
     Track& strings = tracks[2];
-    box.program(0, 10, 100);      // music box
-    strings.program(1, 49, 60);   // slow strings
+    box.program(0, 10, 100);     // music box
+    strings.program(1, 49, 60);  // slow strings
     const std::uint8_t arpeggios[3][4] = {{72, 76, 79, 84}, {71, 74, 79, 83}, {69, 72, 76, 81}};
     for (std::uint32_t bar = 0; bar < 3; ++bar) {
         for (std::uint32_t i = 0; i < 8; ++i)
             box.note(0, bar * kBar + i * kQuarter / 2, kQuarter / 2, arpeggios[bar][i % 4], 80);
     }
-    for (std::uint8_t key : {69, 73, 76, 81}) box.note(0, 3 * kBar, kBar, key, 70);
+    for (std::uint8_t key : {69, 73, 76, 81})
+        box.note(0, 3 * kBar, kBar, key, 70);
     const std::uint8_t pads[4][3] = {{60, 64, 67}, {59, 62, 67}, {57, 60, 64}, {57, 61, 64}};
     for (std::uint32_t bar = 0; bar < 4; ++bar) {
-        for (std::uint8_t key : pads[bar]) strings.note(1, bar * kBar, kBar, key, 50);
+        for (std::uint8_t key : pads[bar])
+            strings.note(1, bar * kBar, kBar, key, 50);
     }
     return smf(tracks, 4 * kBar + kQuarter);
 }

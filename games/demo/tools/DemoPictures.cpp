@@ -28,7 +28,8 @@ QImage canvas() {
     return image;
 }
 
-std::vector<std::uint8_t> encode(const QImage& image, const char* format, bool progressive = false) {
+std::vector<std::uint8_t> encode(const QImage& image, const char* format,
+                                 bool progressive = false) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -37,7 +38,8 @@ std::vector<std::uint8_t> encode(const QImage& image, const char* format, bool p
         writer.setQuality(85);
         writer.setProgressiveScanWrite(progressive);
     }
-    if (!writer.write(image)) throw std::runtime_error("cannot encode " + writer.errorString().toStdString());
+    if (!writer.write(image))
+        throw std::runtime_error("cannot encode " + writer.errorString().toStdString());
     return {bytes.begin(), bytes.end()};
 }
 
@@ -155,11 +157,11 @@ QImage lamp(const QImage& hallAsShown) {
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(40, 30, 20), 1));
     p.setBrush(QColor(150, 110, 50));
-    p.drawRect(QRectF(10, 34, 16, 6));              // base
+    p.drawRect(QRectF(10, 34, 16, 6));  // base
     p.setBrush(QColor(200, 200, 190, 170));
-    p.drawEllipse(QRectF(9, 12, 18, 22));           // glass chimney
+    p.drawEllipse(QRectF(9, 12, 18, 22));  // glass chimney
     p.setBrush(QColor(150, 110, 50));
-    p.drawRect(QRectF(13, 8, 10, 5));               // cap
+    p.drawRect(QRectF(13, 8, 10, 5));  // cap
     p.setPen(QPen(QColor(120, 90, 40), 1.5));
     p.setBrush(Qt::NoBrush);
     p.drawArc(QRectF(11, 0, 14, 14), 0, 180 * 16);  // handle
@@ -189,7 +191,8 @@ QImage study(bool lit) {
         p.fillRect(image.rect(), QColor(10, 9, 12));
         // Light through the boards on the window.
         p.setPen(QPen(QColor(120, 110, 90), 1.2));
-        for (int i = 0; i < 4; ++i) p.drawLine(QPointF(176, 30 + i * 12), QPointF(230, 31 + i * 12));
+        for (int i = 0; i < 4; ++i)
+            p.drawLine(QPointF(176, 30 + i * 12), QPointF(230, 31 + i * 12));
         p.setPen(QPen(QColor(30, 28, 30), 1));
         p.setBrush(Qt::NoBrush);
         p.drawRect(QRectF(12, 14, 104, 104));
@@ -203,7 +206,8 @@ QImage study(bool lit) {
     shelves(p, QColor(70, 44, 26), true);
     // The boarded window.
     p.fillRect(QRectF(172, 22, 62, 52), QColor(20, 18, 20));
-    for (int i = 0; i < 4; ++i) p.fillRect(QRectF(168, 24 + i * 13, 70, 8), QColor(96, 66, 40));
+    for (int i = 0; i < 4; ++i)
+        p.fillRect(QRectF(168, 24 + i * 13, 70, 8), QColor(96, 66, 40));
     // The tall clock, stopped at a quarter past three.
     p.setPen(QPen(QColor(40, 24, 12), 1));
     p.setBrush(QColor(90, 54, 28));
@@ -211,7 +215,7 @@ QImage study(bool lit) {
     p.setBrush(QColor(230, 220, 190));
     p.drawEllipse(QPointF(143, 36), 10, 10);
     p.setPen(QPen(Qt::black, 1.6));
-    p.drawLine(QPointF(143, 36), QPointF(143 + 8, 36));      // minutes at 15
+    p.drawLine(QPointF(143, 36), QPointF(143 + 8, 36));          // minutes at 15
     p.drawLine(QPointF(143, 36), QPointF(143 + 4.3, 36 - 2.5));  // hours near 3
     // The desk with the safe beneath it, and the trapdoor.
     p.setPen(QPen(QColor(40, 24, 12), 1));
@@ -252,7 +256,8 @@ QImage cellar() {
     p.setPen(QPen(QColor(100, 70, 40), 4));
     p.drawLine(QPointF(30, 0), QPointF(40, 150));
     p.drawLine(QPointF(62, 0), QPointF(72, 150));
-    for (int y = 14; y < 150; y += 18) p.drawLine(QPointF(31 + y / 15.0, y), QPointF(63 + y / 15.0, y));
+    for (int y = 14; y < 150; y += 18)
+        p.drawLine(QPointF(31 + y / 15.0, y), QPointF(63 + y / 15.0, y));
     p.setPen(QPen(QColor(50, 32, 16), 1.5));
     p.setBrush(QColor(130, 90, 50));
     p.drawRect(QRectF(160, 112, 64, 40));

@@ -31,13 +31,19 @@ private:
 // 16-bit mono PCM, scaled so that the loudest sample reaches `peak`.
 std::vector<std::uint8_t> wav(std::vector<double> samples, double peak) {
     double loudest = 1e-9;
-    for (double s : samples) loudest = std::max(loudest, std::abs(s));
+    for (double s : samples)
+        loudest = std::max(loudest, std::abs(s));
     const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
-    std::vector<std::uint8_t> out;
-    const auto put = [&out](std::uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    std::vector<std::uint8_t> out(44 + dataBytes);
+    std::size_t at = 0;
+    const auto put = [&](std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            out[at++] = static_cast<std::uint8_t>(v >> (8 * i));
     };
-    const auto tag = [&out](const char* t) { out.insert(out.end(), t, t + 4); };
+    const auto tag = [&](const char* t) {
+        for (int i = 0; i < 4; ++i)
+            out[at++] = static_cast<std::uint8_t>(t[i]);
+    };
     tag("RIFF");
     put(36 + dataBytes, 4);
     tag("WAVE");
@@ -89,8 +95,9 @@ std::vector<double> click() {
     const int length = kRate * 3 / 10;
     std::vector<double> s(length, 0.0);
     Noise noise(11);
-    const struct { double at, frequency, decay, level; } strikes[] = {
-        {0.00, 2600, 0.010, 1.0}, {0.09, 2300, 0.010, 0.8}, {0.17, 900, 0.030, 1.2}};
+    const struct {
+        double at, frequency, decay, level;
+    } strikes[] = {{0.00, 2600, 0.010, 1.0}, {0.09, 2300, 0.010, 0.8}, {0.17, 900, 0.030, 1.2}};
     for (const auto& strike : strikes) {
         Resonator ring(strike.frequency, strike.decay);
         const int start = static_cast<int>(strike.at * kRate);
@@ -106,14 +113,16 @@ std::vector<double> chime() {
     // A bell: inharmonic partials, the higher ones dying first.
     const int length = kRate * 18 / 10;
     std::vector<double> s(length, 0.0);
-    const struct { double ratio, level, decay; } partials[] = {
-        {0.5, 0.35, 1.6}, {1.0, 1.0, 1.2}, {2.0, 0.5, 0.8}, {2.76, 0.45, 0.55},
-        {5.4, 0.25, 0.3}, {8.93, 0.12, 0.18}};
+    const struct {
+        double ratio, level, decay;
+    } partials[] = {{0.5, 0.35, 1.6},   {1.0, 1.0, 1.2},  {2.0, 0.5, 0.8},
+                    {2.76, 0.45, 0.55}, {5.4, 0.25, 0.3}, {8.93, 0.12, 0.18}};
     for (int i = 0; i < length; ++i) {
         const double t = static_cast<double>(i) / kRate;
         const double attack = std::min(t / 0.004, 1.0);
         for (const auto& p : partials)
-            s[i] += p.level * std::sin(kTwoPi * 660 * p.ratio * t) * std::exp(-t / p.decay) * attack;
+            s[i] +=
+                p.level * std::sin(kTwoPi * 660 * p.ratio * t) * std::exp(-t / p.decay) * attack;
     }
     return s;
 }
