@@ -99,7 +99,8 @@ void TMidiPlay::ReadEvent(int i, TDestEvent& e) {
     TTrackCursor& c = Cursors[i];
     const std::size_t end = c.Start + c.Length;
     const auto noData = [&] {
-        ClearEvent(e);
+        // Nothing half-read is left in the record.
+        e = TDestEvent{};
         e.Kind = dkNoData;
         c.Current = std::max(c.Current, end);
     };
@@ -214,7 +215,7 @@ double TMidiPlay::DueMicros(std::int64_t tick) const {
     const double ticksPerMinute = static_cast<double>(MidiDivision_) * Bpm_;
     if (ticksPerMinute <= 0) return static_cast<double>(StepMicros);
     return static_cast<double>(StartTime) * 1000.0 +
-           (static_cast<double>(tick) + 0.5) * 60e9 / ticksPerMinute;
+           (static_cast<double>(tick) + 0.5) * 60e6 / ticksPerMinute;
 }
 
 void TMidiPlay::OpenDevice() {
