@@ -1,14 +1,52 @@
 #include "player/media/PlayerMedia.h"
 
+#include "player/music/ThreadTimebase.h"
+#include "player/music/outputs/OutputRegistry.h"
+
 namespace vornal {
 
-PlayerMedia::PlayerMedia(const MediaOptions& options)
-    : options_(options), music_(std::make_unique<Music>()) {}
+PlayerMedia::PlayerMedia(const MediaOptions& options) : options_(options) {
+    MadeOutput output = MakeOutput(options.output);
+    musicProblem_ = std::move(output.problem);
+    std::unique_ptr<Timebase> timebase;
+    if (options.fast) {
+        auto simulated = std::make_unique<SimulatedTimebase>();
+        simulated_ = simulated.get();
+        timebase = std::move(simulated);
+    } else {
+        timebase = std::make_unique<ThreadTimebase>();
+    }
+    music_ = std::make_unique<Music>(std::move(output.output), std::move(timebase));
+    setMuted(options.mute);
+}
 
 PlayerMedia::~PlayerMedia() = default;
 
 MediaServices PlayerMedia::services() {
     return MediaServices{pictures_.get(), sound_.get(), music_.get()};
+}
+
+void PlayerMedia::setProblemReporter(std::function<void(const std::string&)> report) {
+    music_->SetSilentReason(musicProblem_, std::move(report));
+}
+
+const std::string& PlayerMedia::setMusicOutput(std::string_view name) {
+    MadeOutput output = MakeOutput(name);
+    options_.output = std::string(name);
+    musicProblem_ = std::move(output.problem);
+    music_->SetSilentReason({}, {});
+    music_->SetOutput(std::move(output.output));
+    return musicProblem_;
+}
+
+void PlayerMedia::setMuted(bool muted) {
+    options_.mute = muted;
+    music_->SetMuted(muted);
+    // Sound effects: muted here too once they play.
+}
+
+void PlayerMedia::advanceMusic(std::chrono::milliseconds time) {
+    if (simulated_) simulated_->advanceBy(std::chrono::duration_cast<std::chrono::microseconds>(time).count());
 }
 
 }  // namespace vornal

@@ -3,8 +3,11 @@
 // owns one and hands services() to its engine.
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "player/core/Media.h"
 #include "player/music/Music.h"
@@ -19,6 +22,8 @@ struct MediaOptions {
 
 class PlayerMedia {
 public:
+    // Throws UnknownOutput (player/music/outputs/OutputRegistry.h) for an output name that
+    // means nothing; an output that cannot work leaves the music silent (musicProblem()).
     explicit PlayerMedia(const MediaOptions& options);
     ~PlayerMedia();
     PlayerMedia(const PlayerMedia&) = delete;
@@ -27,10 +32,28 @@ public:
     MediaServices services();
     Music& music() { return *music_; }
 
+    // Why the chosen music output is silent (no audio device, no SoundFont, no such port);
+    // empty when it works.
+    const std::string& musicProblem() const { return musicProblem_; }
+    // Receives musicProblem() once, when the first song starts (a player without music
+    // says nothing).
+    void setProblemReporter(std::function<void(const std::string&)> report);
+    // Another music output, from the window's menu; returns its problem as musicProblem()
+    // (not reported again).
+    const std::string& setMusicOutput(std::string_view name);
+    void setMuted(bool muted);
+    bool muted() const { return options_.mute; }
+
+    // With --fast, the music's simulated time moves on by `time` (every timer call due meanwhile
+    // is made); in real time it does nothing.
+    void advanceMusic(std::chrono::milliseconds time);
+
 private:
     MediaOptions options_;
     std::unique_ptr<PictureCodec> pictures_;
     std::unique_ptr<SoundOutput> sound_;
+    SimulatedTimebase* simulated_ = nullptr;  // the music's, with --fast
+    std::string musicProblem_;
     std::unique_ptr<Music> music_;
 };
 

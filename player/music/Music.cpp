@@ -54,10 +54,18 @@ std::vector<std::string> Music::PlayBgm(std::string_view name, const Fetch& fetc
     }
     std::optional<std::vector<Byte>> song = fetch();
     if (!song) return {};
-    std::lock_guard lock(mutex_);
-    std::vector<std::string> errors = VNMidiPlay.LoadFromStream(std::move(*song));
-    state_.loaded = true;
-    MMTimer1.SetEnabled(true);
+    std::vector<std::string> errors;
+    std::string silence;
+    std::function<void(const std::string&)> report;
+    {
+        std::lock_guard lock(mutex_);
+        errors = VNMidiPlay.LoadFromStream(std::move(*song));
+        state_.loaded = true;
+        MMTimer1.SetEnabled(true);
+        silence = std::exchange(silentReason_, {});
+        report = reportSilence_;
+    }
+    if (!silence.empty() && report) report(silence);
     return errors;
 }
 
@@ -108,6 +116,12 @@ void Music::SetOutput(std::unique_ptr<MidiOutput> output) {
 void Music::SetMuted(bool muted) {
     std::lock_guard lock(mutex_);
     output_.setMuted(muted, VNMidiPlay.DeviceOpen(), timebase_->nowMicros());
+}
+
+void Music::SetSilentReason(std::string reason, std::function<void(const std::string&)> report) {
+    std::lock_guard lock(mutex_);
+    silentReason_ = std::move(reason);
+    reportSilence_ = std::move(report);
 }
 
 bool Music::Muted() const {

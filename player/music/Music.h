@@ -59,6 +59,9 @@ public:
     void SetOutput(std::unique_ptr<MidiOutput> output);
     void SetMuted(bool muted);
     bool Muted() const;
+    // Why the music will not be heard (no audio device, ...): handed to `report` once, when
+    // the next song starts, outside the lock. An empty reason says nothing.
+    void SetSilentReason(std::string reason, std::function<void(const std::string&)> report);
     Timebase& timebase() { return *timebase_; }
 
 private:
@@ -71,6 +74,8 @@ private:
     TMidiPlay VNMidiPlay;
     State state_;
     std::function<void(std::string)> errorSink_;
+    std::string silentReason_;
+    std::function<void(const std::string&)> reportSilence_;
     // Last: destroyed first, so no call of it runs while the rest goes.
     TMMTimer MMTimer1;
 };

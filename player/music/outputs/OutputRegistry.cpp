@@ -59,25 +59,32 @@ const std::vector<Backend>& Backends() {
     return backends;
 }
 
-}  // namespace
-
-MadeOutput MakeOutput(std::string_view name) {
-    if (name.empty()) name = "synth";
+const Backend& FindBackend(std::string_view name) {
     for (const Backend& backend : Backends()) {
-        const bool match = backend.takesValue ? name.starts_with(backend.prefix) &&
-                                                    name.size() > backend.prefix.size()
-                                              : name == backend.prefix;
-        if (!match) continue;
-        const std::string value(name.substr(backend.takesValue ? backend.prefix.size() : 0));
-        try {
-            return MadeOutput{backend.make(value), {}};
-        } catch (const MidiOutputError& error) {
-            return MadeOutput{std::make_unique<NullOutput>(), error.what()};
-        }
+        if (backend.takesValue ? name.starts_with(backend.prefix) && name.size() > backend.prefix.size()
+                               : name == backend.prefix)
+            return backend;
     }
     throw UnknownOutput("unknown music output " + std::string(name) +
                         "; choose synth, synth:FILE.sf2, port:NAME, log:FILE (log:- for "
                         "standard output) or wav:FILE (vnplayer --list-outputs)");
+}
+
+}  // namespace
+
+void CheckOutputName(std::string_view name) {
+    if (!name.empty()) FindBackend(name);
+}
+
+MadeOutput MakeOutput(std::string_view name) {
+    if (name.empty()) name = "synth";
+    const Backend& backend = FindBackend(name);
+    const std::string value(name.substr(backend.takesValue ? backend.prefix.size() : 0));
+    try {
+        return MadeOutput{backend.make(value), {}};
+    } catch (const MidiOutputError& error) {
+        return MadeOutput{std::make_unique<NullOutput>(), error.what()};
+    }
 }
 
 std::vector<OutputChoice> ListOutputs() {

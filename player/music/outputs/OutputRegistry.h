@@ -33,6 +33,8 @@ struct MadeOutput {
 // Never fails for a known name: an output that cannot work is replaced by a silent one and
 // the reason given. Throws UnknownOutput otherwise. "" is "synth".
 MadeOutput MakeOutput(std::string_view name);
+// Throws UnknownOutput unless MakeOutput would know the name; makes nothing.
+void CheckOutputName(std::string_view name);
 
 struct OutputChoice {
     std::string name;

@@ -1,6 +1,9 @@
 #include "player/music/outputs/SynthOutput.h"
 
+#include <alsa/asoundlib.h>
+
 #include <cmath>
+#include <mutex>
 
 namespace vornal {
 
@@ -14,6 +17,9 @@ extern "C" int RenderForDriver(void* data, int len, int, float*[], int nout, flo
     return FLUID_OK;
 }
 
+// ALSA prints every failed lookup of a sound card; the player says one clear thing instead.
+extern "C" void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+
 }  // namespace
 
 const std::vector<std::string>& DefaultAudioDrivers() {
@@ -23,6 +29,8 @@ const std::vector<std::string>& DefaultAudioDrivers() {
 
 SynthOutput::SynthOutput(const std::string& soundFont, const std::vector<std::string>& drivers)
     : core_(soundFont) {
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { snd_lib_error_set_handler(QuietAlsa); });
     std::string tried;
     for (const std::string& name : drivers) {
         fluid_settings_setstr(core_.settings(), "audio.driver", name.c_str());
