@@ -41,6 +41,8 @@ public:
     // Another music output, from the window's menu; returns its problem as musicProblem()
     // (not reported again).
     const std::string& setMusicOutput(std::string_view name);
+    // The music output's name as chosen ("" for the default).
+    const std::string& musicOutput() const { return options_.output; }
     void setMuted(bool muted);
     bool muted() const { return options_.mute; }
 

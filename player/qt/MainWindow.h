@@ -19,6 +19,7 @@
 #include "player/qt/AnchorPanel.h"
 #include "player/qt/CommandLine.h"
 #include "player/qt/InputDlg.h"
+#include "player/qt/MusicMenu.h"
 
 namespace vornal::qt {
 
@@ -49,6 +50,8 @@ public:
     CommandLine& CmdEdit() { return cmdEdit_; }
     QPushButton& Button1() { return button1_; }
     QMenuBar& MainMenu1() { return mainMenu1_; }
+    MusicMenu& MusicMenu1() { return *musicMenu_; }
+    PlayerMedia& Media() { return *media_; }
     QTimer& GameTimer() { return gameTimer_; }
     TAboutDlg& AboutDlg() { return aboutDlg_; }
     TInputDlg& InputDlg() { return inputDlg_; }
@@ -69,6 +72,8 @@ public:
     std::string askInput(std::string_view prompt) override;
     void setGameTimerEnabled(bool enabled) override;
     void requestIdle() override;
+    void wakeFromAnyThread() override;
+    void showMidiError(std::string_view text) override;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -98,6 +103,7 @@ private:
     std::size_t memoLines_ = 0;  // lines shown in MsgMemo, in step with the engine's
     bool inIdle_ = false;        // an AppIdle call is on the stack (modal dialogs nest)
     std::unique_ptr<PlayerMedia> media_;
+    std::unique_ptr<MusicMenu> musicMenu_;
     std::unique_ptr<Engine> engine_;  // last: it may talk to the widgets while built
 };
 

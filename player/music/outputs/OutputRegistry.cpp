@@ -26,6 +26,8 @@ std::unique_ptr<MidiOutput> MakeLog(const std::string& file) {
         if (f) std::fclose(f);
     });
     if (!out) throw MidiOutputError("cannot write " + file);
+    // Line by line, so the log can be watched while the music plays.
+    std::setvbuf(out.get(), nullptr, _IOLBF, 0);
     return std::make_unique<LogOutput>([out](std::string_view line) {
         std::fwrite(line.data(), 1, line.size(), out.get());
         std::fputc('\n', out.get());
