@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <system_error>
 #include <thread>
 #include <utility>
 

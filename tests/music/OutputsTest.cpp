@@ -67,6 +67,37 @@ TEST(MusicOutputs, SynthWithoutAudioDeviceSaysSo) {
     }
 }
 
+// The first sample louder than a whisper, from `from` on; -1 when none.
+long Onset(const std::vector<float>& samples, std::size_t from = 0) {
+    for (std::size_t i = from; i < samples.size(); ++i) {
+        if (std::fabs(samples[i]) > 0.001f) return static_cast<long>(i);
+    }
+    return -1;
+}
+
+TEST(MusicOutputs, SynthPlaysEachMessageALatencyAfterItsDueTime) {
+    if (!HaveSoundFont()) GTEST_SKIP() << "no SoundFont at " << kDefaultSoundFont;
+    constexpr int kFrames = 8192;
+    // No audio driver: the test renders, as the driver's thread would.
+    SynthOutput synth(kDefaultSoundFont, {});
+    std::vector<float> left(kFrames);
+    std::vector<float> right(kFrames);
+    synth.core().render(left.data(), right.data(), 1000);
+    // Opened in the step at 10 ms; a side stick due at 15 ms is sent by the step at 20 ms. It
+    // must sound 20 ms after its due time: 25 ms of music after the open, 1102.5 frames.
+    synth.open(10'000);
+    synth.shortMessage(0x7F2599, SendTime{20'000, 15'000.0});
+    synth.core().render(left.data() + 1000, right.data() + 1000, kFrames - 1000);
+
+    SynthCore reference(kDefaultSoundFont);
+    std::vector<float> refLeft(kFrames);
+    std::vector<float> refRight(kFrames);
+    reference.scheduleShort(1000 + 1102, 0x7F2599);
+    reference.render(refLeft.data(), refRight.data(), kFrames);
+    ASSERT_GT(Onset(refLeft), 2000);
+    EXPECT_EQ(Onset(left), Onset(refLeft));
+}
+
 // Reads the 16-bit stereo samples of a WAV file written by WavOutput, left channel only.
 std::vector<float> LeftChannel(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -113,12 +144,8 @@ TEST(MusicOutputs, WavRenderPutsNotesAtTheirDueTimes) {
     fs::remove(file);
     const double rate = SynthCore::kSampleRate;
     ASSERT_GT(left.size(), static_cast<std::size_t>(2.1 * rate));
-    // The first sample after `fromMs` louder than a whisper.
     const auto onsetMs = [&](double fromMs) {
-        for (auto i = static_cast<std::size_t>(fromMs * rate / 1000); i < left.size(); ++i) {
-            if (std::fabs(left[i]) > 0.001f) return static_cast<double>(i) * 1000 / rate;
-        }
-        return -1.0;
+        return static_cast<double>(Onset(left, static_cast<std::size_t>(fromMs * rate / 1000))) * 1000 / rate;
     };
     // Within the block edge and the attack's first samples; sent at the step, they would
     // start at 520 and 2020 ms.
