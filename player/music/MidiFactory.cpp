@@ -315,9 +315,8 @@ void TMidiPlay::Tick() {
     for (int i = 0; i < MidiTracks_; ++i) {
         // Every due event of this track before any of the next.
         while (Playing_) {
-            const std::int64_t now = CurrentTick();
             const TDestEvent& e = Events[i];
-            if (e.Kind == dkNoData || e.Kind == dkNone || e.Time >= now) break;
+            if (e.Kind == dkNoData || e.Kind == dkNone || e.Time >= CurrentTick()) break;
             Send(i);
             ReadEvent(i, Events[i]);
         }
