@@ -11,8 +11,8 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
-#include <optional>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <thread>
 #include <vector>
@@ -32,7 +32,8 @@ using Clock = std::chrono::steady_clock;
 double Percentile(std::vector<double> values, double p) {
     if (values.empty()) return 0;
     std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, static_cast<std::size_t>(p * static_cast<double>(values.size())))];
+    return values[std::min(values.size() - 1,
+                           static_cast<std::size_t>(p * static_cast<double>(values.size())))];
 }
 
 // A format 0 song of 16 channels playing a note each every `ticksApart` ticks for `notes`
@@ -40,7 +41,8 @@ double Percentile(std::vector<double> values, double p) {
 std::vector<Byte> DenseSong(int notes, int ticksApart) {
     std::vector<Byte> events;
     for (int channel = 0; channel < 16; ++channel)
-        events.insert(events.end(), {0x00, static_cast<Byte>(0xC0 | channel), static_cast<Byte>(channel * 7)});
+        events.insert(events.end(),
+                      {0x00, static_cast<Byte>(0xC0 | channel), static_cast<Byte>(channel * 7)});
     for (int n = 0; n < notes; ++n) {
         for (int channel = 0; channel < 16; ++channel) {
             const auto key = static_cast<Byte>(48 + (n * 5 + channel * 3) % 36);
@@ -67,7 +69,8 @@ void BM_TimerLateness(benchmark::State& state) {
         for (int i = 0; busy && i < 2; ++i) {
             load.emplace_back([&] {
                 volatile std::uint64_t x = 0;
-                while (!stop) x = x + 1;
+                while (!stop)
+                    x = x + 1;
             });
         }
         std::mutex mutex;
@@ -78,21 +81,28 @@ void BM_TimerLateness(benchmark::State& state) {
             TMMTimer timer(time);
             timer.SetInterval(10);
             timer.SetOnTimer([&](TMMTimer&) {
-                const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+                const double ms =
+                    std::chrono::duration<double, std::milli>(Clock::now() - start).count();
                 std::lock_guard lock(mutex);
                 lateness.push_back(ms - std::floor(ms / 10) * 10);
             });
             std::this_thread::sleep_for(duration);
         }
         stop = true;
-        for (std::thread& t : load) t.join();
+        for (std::thread& t : load)
+            t.join();
         state.counters["calls"] = static_cast<double>(lateness.size());
         state.counters["p50_ms"] = Percentile(lateness, 0.50);
         state.counters["p99_ms"] = Percentile(lateness, 0.99);
         state.counters["max_ms"] = Percentile(lateness, 1.0);
     }
 }
-BENCHMARK(BM_TimerLateness)->Args({0, 10})->Args({1, 10})->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(BM_TimerLateness)
+    ->Args({0, 10})
+    ->Args({1, 10})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
 
 // A step of a loaded 16-track song when nothing is due: one clock reading per track.
 void BM_StepNothingDue(benchmark::State& state) {
@@ -101,11 +111,13 @@ void BM_StepNothingDue(benchmark::State& state) {
     TMidiPlay play(clock, output);
     std::vector<Byte> song{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 16, 0x01, 0xE0};
     for (int t = 0; t < 16; ++t)
-        song.insert(song.end(), {'M', 'T', 'r', 'k', 0, 0, 0, 8, 0x8F, 0x00, 0x90, 0x3C, 0x64, 0xFF, 0x2F, 0x00});
+        song.insert(song.end(), {'M', 'T', 'r', 'k', 0, 0, 0, 8, 0x8F, 0x00, 0x90, 0x3C, 0x64, 0xFF,
+                                 0x2F, 0x00});
     play.LoadFromStream(song);
     play.Tick();  // the start step
     clock.advanceTo(10'000);
-    for (auto _ : state) play.Tick();
+    for (auto _ : state)
+        play.Tick();
 }
 BENCHMARK(BM_StepNothingDue);
 
@@ -194,21 +206,25 @@ void BM_OnsetError(benchmark::State& state) {
             due.push_back(ms);
             const double stamp = atStep ? std::ceil(ms / 10) * 10 : ms;
             core.scheduleShort(std::llround(stamp * SynthCore::kSampleRate / 1000), 0x7F2599);
-            core.scheduleShort(std::llround((stamp + 50) * SynthCore::kSampleRate / 1000), 0x002589);
+            core.scheduleShort(std::llround((stamp + 50) * SynthCore::kSampleRate / 1000),
+                               0x002589);
         }
-        const auto frames = static_cast<int>((100 + 100 * 300 + 500) * SynthCore::kSampleRate / 1000);
+        const auto frames =
+            static_cast<int>((100 + 100 * 300 + 500) * SynthCore::kSampleRate / 1000);
         std::vector<float> left(static_cast<std::size_t>(frames));
         std::vector<float> right(static_cast<std::size_t>(frames));
         core.render(left.data(), right.data(), frames);
         std::vector<double> error;
         for (const double ms : due) {
             auto i = static_cast<std::size_t>((ms - 5) * SynthCore::kSampleRate / 1000);
-            while (i < left.size() && std::fabs(left[i]) < 0.001f) ++i;
+            while (i < left.size() && std::fabs(left[i]) < 0.001f)
+                ++i;
             error.push_back(static_cast<double>(i) * 1000 / SynthCore::kSampleRate - ms);
         }
         const double attack = Percentile(error, 0.5);
         std::vector<double> off;
-        for (const double e : error) off.push_back(std::fabs(e - attack));
+        for (const double e : error)
+            off.push_back(std::fabs(e - attack));
         state.counters["attack_ms"] = attack;
         state.counters["p50_ms"] = Percentile(off, 0.5);
         state.counters["p99_ms"] = Percentile(off, 0.99);

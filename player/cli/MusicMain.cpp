@@ -139,7 +139,8 @@ int runMusic(int argc, char** argv) {
     // Made now: the music clock's 0 is the moment the song is handed over.
     PlayerMedia media(MediaOptions{.fast = options.fast, .output = options.output});
     if (!media.musicProblem().empty())
-        std::fprintf(stderr, "vnplayer: music: %s; the music is silent\n", media.musicProblem().c_str());
+        std::fprintf(stderr, "vnplayer: music: %s; the music is silent\n",
+                     media.musicProblem().c_str());
     Music& music = media.music();
     music.SetErrorSink([](std::string text) { showMessage(text); });
     music.SetLoop(!options.once);

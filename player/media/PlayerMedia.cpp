@@ -46,7 +46,8 @@ void PlayerMedia::setMuted(bool muted) {
 }
 
 void PlayerMedia::advanceMusic(std::chrono::milliseconds time) {
-    if (simulated_) simulated_->advanceBy(std::chrono::duration_cast<std::chrono::microseconds>(time).count());
+    if (simulated_)
+        simulated_->advanceBy(std::chrono::duration_cast<std::chrono::microseconds>(time).count());
 }
 
 }  // namespace vornal

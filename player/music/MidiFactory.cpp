@@ -257,8 +257,8 @@ void TMidiPlay::DoMeta(int i, const TDestEvent& e) {
             if (e.Tempo == 0) break;  // no tempo: the one in force stays
             const std::int64_t now = CurrentTick();
             Bpm_ = static_cast<std::int32_t>(RoundHalfEven(60'000'000, e.Tempo));
-            StartTime = NowMs() - RoundHalfEven(__int128{now} * 60000,
-                                                __int128{MidiDivision_} * Bpm_);
+            StartTime =
+                NowMs() - RoundHalfEven(__int128{now} * 60000, __int128{MidiDivision_} * Bpm_);
             break;
         }
         default:

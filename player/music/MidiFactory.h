@@ -107,7 +107,7 @@ private:
     std::uint16_t MidiTracks_ = 0;
     std::uint16_t MidiDivision_ = 120;
     std::int32_t Bpm_ = 120;
-    std::int64_t StartTime = 0;  // ms on the clock at tick 0 of the song
+    std::int64_t StartTime = 0;   // ms on the clock at tick 0 of the song
     std::int64_t StepMicros = 0;  // the clock reading of the step under way
     std::array<TDestEvent, kMaxTracks> Events{};
     std::array<TTrackCursor, kMaxTracks> Cursors{};

@@ -13,7 +13,8 @@ const std::string& NotSmfText() {
 }
 
 const std::string& BadMidiFormatText() {
-    static const std::string text = sjis::fromUtf8("正しいMIDIフォーマットのファイルではありません");
+    static const std::string text =
+        sjis::fromUtf8("正しいMIDIフォーマットのファイルではありません");
     return text;
 }
 

@@ -4,8 +4,7 @@
 
 namespace vornal {
 
-Music::Music()
-    : Music(std::make_unique<NullOutput>(), std::make_unique<SimulatedTimebase>()) {}
+Music::Music() : Music(std::make_unique<NullOutput>(), std::make_unique<SimulatedTimebase>()) {}
 
 Music::Music(std::unique_ptr<MidiOutput> output, std::unique_ptr<Timebase> timebase)
     : timebase_(std::move(timebase)),

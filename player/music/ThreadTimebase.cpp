@@ -55,7 +55,8 @@ void ThreadTimebase::run(std::shared_ptr<Worker> worker) {
         if (!worker->periodic) break;
         deadline += worker->interval;
         const Clock::time_point now = Clock::now();
-        if (deadline <= now) deadline += ((now - deadline) / worker->interval + 1) * worker->interval;
+        if (deadline <= now)
+            deadline += ((now - deadline) / worker->interval + 1) * worker->interval;
     }
     worker->finished = true;
 }

@@ -18,7 +18,8 @@ void SimulatedTimebase::advanceTo(std::int64_t micros) {
         // The earliest due call; on a tie the older timer first.
         auto next = timers_.end();
         for (auto it = timers_.begin(); it != timers_.end(); ++it) {
-            if (it->second.due <= micros && (next == timers_.end() || it->second.due < next->second.due))
+            if (it->second.due <= micros &&
+                (next == timers_.end() || it->second.due < next->second.due))
                 next = it;
         }
         if (next == timers_.end()) break;

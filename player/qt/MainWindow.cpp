@@ -199,7 +199,8 @@ void TForm1::requestIdle() {
 
 // From the music timer's thread: the widgets are touched only on ours, through the queue.
 void TForm1::wakeFromAnyThread() {
-    QMetaObject::invokeMethod(this, [this] { requestIdle(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { requestIdle(); }, Qt::QueuedConnection);
 }
 
 void TForm1::showMidiError(std::string_view text) {

@@ -42,9 +42,9 @@ QAction* MusicMenu::addOutput(const QString& text, const QString& name) {
     connect(action, &QAction::triggered, this, [this, name] {
         if (name.isEmpty()) {
             // Pick a SoundFont for the built-in synthesizer.
-            const QString file = QFileDialog::getOpenFileName(
-                &window_, QStringLiteral("SoundFont"), QString(),
-                QStringLiteral("SoundFont (*.sf2 *.SF2)"));
+            const QString file =
+                QFileDialog::getOpenFileName(&window_, QStringLiteral("SoundFont"), QString(),
+                                             QStringLiteral("SoundFont (*.sf2 *.SF2)"));
             if (!file.isEmpty()) chooseOutput(QStringLiteral("synth:") + file);
             return;  // the marks are set right when the menu opens next
         }
@@ -73,7 +73,8 @@ void MusicMenu::rebuildOutputs() {
     }
     for (const std::string& port : ListMidiPorts()) {
         const QString name = QStringLiteral("port:") + QString::fromStdString(port);
-        added.push_back(addOutput(QStringLiteral("MIDIポート: ") + QString::fromStdString(port), name));
+        added.push_back(
+            addOutput(QStringLiteral("MIDIポート: ") + QString::fromStdString(port), name));
     }
     for (QAction* action : added) {
         if (action->data().toString() == current || (current.isEmpty() && action == added.front()))

@@ -85,7 +85,8 @@ bool LineInput::waitReady(std::chrono::milliseconds timeout) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) return false;
-        if (!fill(static_cast<int>(left.count())) && (interrupted_() || std::exchange(woken_, false)))
+        if (!fill(static_cast<int>(left.count())) &&
+            (interrupted_() || std::exchange(woken_, false)))
             return false;
     }
     return true;

@@ -16,8 +16,11 @@ namespace vornal::test {
 namespace {
 
 // One note of 480 ticks (0.5 s at 120 beats per minute), then End of Track.
-const Bytes kShortSong = Song({Header(0, 1, 480), Track({0x00, 0x90, 0x3C, 0x64, 0x83, 0x60, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00})});
-const Bytes kOtherSong = Song({Header(0, 1, 480), Track({0x00, 0x91, 0x40, 0x64, 0x00, 0xFF, 0x2F, 0x00})});
+const Bytes kShortSong =
+    Song({Header(0, 1, 480),
+          Track({0x00, 0x90, 0x3C, 0x64, 0x83, 0x60, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00})});
+const Bytes kOtherSong =
+    Song({Header(0, 1, 480), Track({0x00, 0x91, 0x40, 0x64, 0x00, 0xFF, 0x2F, 0x00})});
 
 class ThrowingOutput final : public MidiOutput {
 public:
@@ -54,8 +57,9 @@ TEST(Music, SongThatPlaysOnceStopsItselfAtItsEnd) {
     rig.music->SetLoop(false);
     EXPECT_TRUE(rig.play("a.mid", kShortSong).empty());
     rig.advanceTo(2000);
-    EXPECT_EQ(rig.log, (std::vector<std::string>{"10.000 open", "20.000 90 3C 64", "520.000 90 3C 00",
-                                                 "520.000 reset", "520.000 close"}));
+    EXPECT_EQ(rig.log,
+              (std::vector<std::string>{"10.000 open", "20.000 90 3C 64", "520.000 90 3C 00",
+                                        "520.000 reset", "520.000 close"}));
     const Music::State state = rig.music->GetState();
     EXPECT_FALSE(state.loaded);
     EXPECT_FALSE(state.loop);
@@ -83,9 +87,9 @@ TEST(Music, AnotherSongStopsTheFirst) {
     rig.advanceTo(100);
     rig.play("b.mid", kOtherSong);
     rig.advanceTo(120);
-    EXPECT_EQ(rig.log, (std::vector<std::string>{"10.000 open", "20.000 90 3C 64", "100.000 reset",
-                                                 "100.000 close", "110.000 open", "120.000 91 40 64",
-                                                 "120.000 reset", "120.000 close"}));
+    EXPECT_EQ(rig.log, (std::vector<std::string>{
+                           "10.000 open", "20.000 90 3C 64", "100.000 reset", "100.000 close",
+                           "110.000 open", "120.000 91 40 64", "120.000 reset", "120.000 close"}));
     EXPECT_EQ(rig.music->GetState().file, "b.mid");
 }
 
@@ -119,7 +123,9 @@ TEST(Music, DeviceErrorOnTheTimerThreadIsHandedOverOnce) {
 TEST(Music, OutputSwitchAndMute) {
     std::vector<std::string> second;  // outlives the music that logs into it
     Rig rig;
-    rig.play("a.mid", Song({Header(0, 1, 480), Track({0x00, 0xC0, 0x05, 0x00, 0x90, 0x3C, 0x64, 0x83, 0x60, 0x3C, 0x00, 0x83, 0x60, 0x90, 0x3E, 0x64, 0x00, 0xFF, 0x2F, 0x00})}));
+    rig.play("a.mid", Song({Header(0, 1, 480),
+                            Track({0x00, 0xC0, 0x05, 0x00, 0x90, 0x3C, 0x64, 0x83, 0x60, 0x3C,
+                                   0x00, 0x83, 0x60, 0x90, 0x3E, 0x64, 0x00, 0xFF, 0x2F, 0x00})}));
     rig.advanceTo(30);
     rig.music->SetMuted(true);
     rig.advanceTo(1040);
@@ -131,7 +137,8 @@ TEST(Music, OutputSwitchAndMute) {
     rig.music->SetOutput(Rig::logTo(second));
     rig.advanceTo(1060);
     EXPECT_EQ(rig.log.back(), "1040.000 close");
-    EXPECT_EQ(second, (std::vector<std::string>{"1050.000 open", "1060.000 C0 05 00", "1060.000 90 3C 64"}));
+    EXPECT_EQ(second, (std::vector<std::string>{"1050.000 open", "1060.000 C0 05 00",
+                                                "1060.000 90 3C 64"}));
 }
 
 // The timer thread steps a dense song while this thread starts, stops, mutes and switches.

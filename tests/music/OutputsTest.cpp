@@ -50,7 +50,8 @@ TEST(MusicOutputs, RegistryNamesAndFallbacks) {
         if (*c.problem == 0)
             EXPECT_EQ(made.problem, "") << c.name;
         else
-            EXPECT_NE(made.problem.find(c.problem), std::string::npos) << c.name << ": " << made.problem;
+            EXPECT_NE(made.problem.find(c.problem), std::string::npos)
+                << c.name << ": " << made.problem;
     }
     const std::vector<OutputChoice> choices = ListOutputs();
     ASSERT_GE(choices.size(), 4u);
@@ -63,7 +64,8 @@ TEST(MusicOutputs, SynthWithoutAudioDeviceSaysSo) {
         SynthOutput synth(kDefaultSoundFont, {"no-such-driver"});
         FAIL() << "an audio driver that does not exist cannot start";
     } catch (const MidiOutputError& error) {
-        EXPECT_EQ(std::string(error.what()), "no audio device for the synthesizer (tried no-such-driver)");
+        EXPECT_EQ(std::string(error.what()),
+                  "no audio device for the synthesizer (tried no-such-driver)");
     }
 }
 
@@ -101,7 +103,8 @@ TEST(MusicOutputs, SynthPlaysEachMessageALatencyAfterItsDueTime) {
 // Reads the 16-bit stereo samples of a WAV file written by WavOutput, left channel only.
 std::vector<float> LeftChannel(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
     std::vector<float> left;
     if (bytes.size() < 44) return left;
     const auto le32 = [&](std::size_t at) {
@@ -114,8 +117,9 @@ std::vector<float> LeftChannel(const fs::path& file) {
     EXPECT_EQ(le32(4), bytes.size() - 8);
     EXPECT_EQ(le32(40), bytes.size() - 44);
     for (std::size_t at = 44; at + 3 < bytes.size(); at += 4) {
-        const auto sample = static_cast<std::int16_t>(static_cast<unsigned char>(bytes[at]) |
-                                                      (static_cast<unsigned char>(bytes[at + 1]) << 8));
+        const auto sample =
+            static_cast<std::int16_t>(static_cast<unsigned char>(bytes[at]) |
+                                      (static_cast<unsigned char>(bytes[at + 1]) << 8));
         left.push_back(static_cast<float>(sample) / 32768.0f);
     }
     return left;
@@ -123,7 +127,8 @@ std::vector<float> LeftChannel(const fs::path& file) {
 
 TEST(MusicOutputs, WavRenderPutsNotesAtTheirDueTimes) {
     if (!HaveSoundFont()) GTEST_SKIP() << "no SoundFont at " << kDefaultSoundFont;
-    const fs::path file = fs::temp_directory_path() / ("vornal_wav_test_" + std::to_string(::getpid()) + ".wav");
+    const fs::path file =
+        fs::temp_directory_path() / ("vornal_wav_test_" + std::to_string(::getpid()) + ".wav");
     {
         SimulatedTimebase clock;
         WavOutput wav(file, kDefaultSoundFont);
@@ -131,10 +136,10 @@ TEST(MusicOutputs, WavRenderPutsNotesAtTheirDueTimes) {
         // Division 480 at 120 beats per minute: notes at ticks 480 and 1920, due half a tick
         // later, 510.52 and 2010.52 ms after the clock's 0 (the start step is at 10 ms);
         // both are sent in a step up to 10 ms later.
-        play.LoadFromStream(Song({Header(0, 1, 480),
-                                  Track({0x83, 0x60, 0x90, 0x48, 0x7F, 0x60, 0x80, 0x48, 0x00,
-                                         0x8A, 0x40, 0x90, 0x48, 0x7F, 0x60, 0x80, 0x48, 0x00,
-                                         0x00, 0xFF, 0x2F, 0x00})}));
+        play.LoadFromStream(
+            Song({Header(0, 1, 480),
+                  Track({0x83, 0x60, 0x90, 0x48, 0x7F, 0x60, 0x80, 0x48, 0x00, 0x8A, 0x40,
+                         0x90, 0x48, 0x7F, 0x60, 0x80, 0x48, 0x00, 0x00, 0xFF, 0x2F, 0x00})}));
         for (int ms = 10; ms <= 2400 && (ms == 10 || play.Playing()); ms += 10) {
             clock.advanceTo(ms * 1000);
             play.Tick();
@@ -145,7 +150,8 @@ TEST(MusicOutputs, WavRenderPutsNotesAtTheirDueTimes) {
     const double rate = SynthCore::kSampleRate;
     ASSERT_GT(left.size(), static_cast<std::size_t>(2.1 * rate));
     const auto onsetMs = [&](double fromMs) {
-        return static_cast<double>(Onset(left, static_cast<std::size_t>(fromMs * rate / 1000))) * 1000 / rate;
+        return static_cast<double>(Onset(left, static_cast<std::size_t>(fromMs * rate / 1000))) *
+               1000 / rate;
     };
     // Within the block edge and the attack's first samples; sent at the step, they would
     // start at 520 and 2020 ms.

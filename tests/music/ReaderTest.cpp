@@ -34,7 +34,8 @@ std::string Text(const TDestEvent& e) {
 }
 
 TEST(MidiReader, HeaderChecks) {
-    const std::string notSmf = sjis::fromUtf8("スタンダード・ミディ・フォーマットのファイルではありません");
+    const std::string notSmf =
+        sjis::fromUtf8("スタンダード・ミディ・フォーマットのファイルではありません");
     const std::string bad = sjis::fromUtf8("正しいMIDIフォーマットのファイルではありません");
     const Bytes track = Track({0x00, 0xFF, 0x2F, 0x00});
     struct Case {
@@ -45,7 +46,10 @@ TEST(MidiReader, HeaderChecks) {
     };
     const Case cases[] = {
         {"good", Song({Header(0, 1, 480), track}), {}, true},
-        {"RIFF wrapper", Song({Bytes{'R', 'I', 'F', 'F'}, Header(0, 1, 480), track}), {notSmf}, false},
+        {"RIFF wrapper",
+         Song({Bytes{'R', 'I', 'F', 'F'}, Header(0, 1, 480), track}),
+         {notSmf},
+         false},
         {"three bytes", Bytes{'M', 'T', 'h'}, {notSmf}, false},
         {"header cut short", Bytes{'M', 'T', 'h', 'd', 0, 0}, {bad}, false},
         {"zero length", Song({Header(0, 1, 480, 0), track}), {bad}, false},
@@ -55,9 +59,14 @@ TEST(MidiReader, HeaderChecks) {
         // The first track is looked for at offset 14 whatever the header's length says.
         {"header length 8", Song({Header(0, 1, 480, 8), Bytes{0, 0}, track}), {bad}, true},
         // A wrong tag moves on four bytes: each track after it fails on its own.
-        {"other chunk first", Song({Header(1, 2, 96), Bytes{'X', 'Y', 'Z', 'W'}, track}), {bad}, true},
+        {"other chunk first",
+         Song({Header(1, 2, 96), Bytes{'X', 'Y', 'Z', 'W'}, track}),
+         {bad},
+         true},
         {"other chunk with its length",
-         Song({Header(1, 2, 96), Bytes{'X', 'Y', 'Z', 'W', 0, 0, 0, 4}, track}), {bad, bad}, true},
+         Song({Header(1, 2, 96), Bytes{'X', 'Y', 'Z', 'W', 0, 0, 0, 4}, track}),
+         {bad, bad},
+         true},
         {"two tracks declared, one there", Song({Header(1, 2, 96), track}), {bad}, true},
     };
     for (const Case& c : cases) {
@@ -98,8 +107,8 @@ TEST(MidiReader, DecodesEvents) {
           {dkShort, 16, 0xE3, 0x00, 0x40, 3},
           {dkNoData, 0, 0, 0, 0, 0}}},
         {"running status across meta and system exclusive",
-         {0x00, 0x92, 0x3C, 0x64, 0x00, 0xFF, 0x06, 0x01, 'm', 0x00, 0xF0, 0x01, 0xF7, 0x05,
-          0x3E, 0x50},
+         {0x00, 0x92, 0x3C, 0x64, 0x00, 0xFF, 0x06, 0x01, 'm', 0x00, 0xF0, 0x01, 0xF7, 0x05, 0x3E,
+          0x50},
          {{dkShort, 0, 0x92, 0x3C, 0x64, 3},
           {dkMeta, 0, 0, 0, 0, 0},
           {dkSysEx, 0, 0, 0, 0, 0},
@@ -110,7 +119,9 @@ TEST(MidiReader, DecodesEvents) {
          {{dkShort, 16384, 0x80, 0x3C, 0, 3}, {dkNoData, 0, 0, 0, 0, 0}}},
         {"a data byte before any status byte",
          {0x00, 0x3C, 0x00, 0x90, 0x3C, 0x64},
-         {{dkShort, 0, 0x00, 0x3C, 0, 0}, {dkShort, 0, 0x90, 0x3C, 0x64, 3}, {dkNoData, 0, 0, 0, 0, 0}}},
+         {{dkShort, 0, 0x00, 0x3C, 0, 0},
+          {dkShort, 0, 0x90, 0x3C, 0x64, 3},
+          {dkNoData, 0, 0, 0, 0, 0}}},
         {"F1 to FE stop the track where they stand",
          {0x00, 0x90, 0x3C, 0x64, 0x10, 0xF7, 0x90, 0x3C, 0x00},
          {{dkShort, 0, 0x90, 0x3C, 0x64, 3}, {dkNone, 0, 0, 0, 0, 0}}},
@@ -119,9 +130,15 @@ TEST(MidiReader, DecodesEvents) {
          {{dkMeta, 0, 0, 0, 0, 0}, {dkShort, 0, 0x80, 0x3C, 0, 3}, {dkNoData, 0, 0, 0, 0, 0}}},
         // Nothing is read outside the chunk: a cut event ends the track.
         {"an event cut by the chunk's end", {0x00, 0x90, 0x3C}, {{dkNoData, 0, 0, 0, 0, 0}}},
-        {"a delta that runs past the chunk", {0x00, 0xC0, 0x01, 0x81, 0x80}, {{dkShort, 0, 0xC0, 1, 0, 2}, {dkNoData, 0, 0, 0, 0, 0}}},
-        {"a meta event longer than its chunk", {0x00, 0xFF, 0x7F, 0x8F, 0x00, 0x01}, {{dkNoData, 0, 0, 0, 0, 0}}},
-        {"system exclusive longer than its chunk", {0x00, 0xF0, 0x05, 0x01, 0x02}, {{dkNoData, 0, 0, 0, 0, 0}}},
+        {"a delta that runs past the chunk",
+         {0x00, 0xC0, 0x01, 0x81, 0x80},
+         {{dkShort, 0, 0xC0, 1, 0, 2}, {dkNoData, 0, 0, 0, 0, 0}}},
+        {"a meta event longer than its chunk",
+         {0x00, 0xFF, 0x7F, 0x8F, 0x00, 0x01},
+         {{dkNoData, 0, 0, 0, 0, 0}}},
+        {"system exclusive longer than its chunk",
+         {0x00, 0xF0, 0x05, 0x01, 0x02},
+         {{dkNoData, 0, 0, 0, 0, 0}}},
     };
     for (const Case& c : cases) {
         Reader r;
@@ -130,8 +147,8 @@ TEST(MidiReader, DecodesEvents) {
         ASSERT_EQ(got.size(), c.expected.size()) << c.name;
         for (std::size_t i = 0; i < got.size(); ++i) {
             const TDestEvent& e = got[i];
-            const std::array<std::int64_t, 6> actual{e.Kind, e.Time, e.Status, e.Data1, e.Data2,
-                                                     e.MsgLength};
+            const std::array<std::int64_t, 6> actual{e.Kind,  e.Time,  e.Status,
+                                                     e.Data1, e.Data2, e.MsgLength};
             EXPECT_EQ(actual, c.expected[i]) << c.name << ", event " << i;
         }
     }

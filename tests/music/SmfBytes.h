@@ -30,9 +30,10 @@ inline Bytes Header(std::uint16_t format, std::uint16_t tracks, std::uint16_t di
 // A track chunk around `events`; `length` overrides the declared length.
 inline Bytes Track(const Bytes& events, std::int64_t length = -1) {
     Bytes out{'M', 'T', 'r', 'k'};
-    PutBE(out, length < 0 ? static_cast<std::uint32_t>(events.size())
-                          : static_cast<std::uint32_t>(length),
-          4);
+    PutBE(
+        out,
+        length < 0 ? static_cast<std::uint32_t>(events.size()) : static_cast<std::uint32_t>(length),
+        4);
     out.insert(out.end(), events.begin(), events.end());
     return out;
 }

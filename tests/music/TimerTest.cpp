@@ -68,9 +68,10 @@ TEST(MMTimer, PropertyRules) {
         timer.SetOnTimer(handler);
         EXPECT_EQ(platform.take(), (std::vector<std::string>{"begin 2", "set 500 periodic"}));
         timer.SetInterval(10);
-        EXPECT_EQ(platform.take(), (std::vector<std::string>{"kill", "end 2", "begin 2", "set 10 periodic"}));
-        timer.SetInterval(10);  // the same value: no restart
-        timer.SetInterval(1);   // below Resolution: refused
+        EXPECT_EQ(platform.take(),
+                  (std::vector<std::string>{"kill", "end 2", "begin 2", "set 10 periodic"}));
+        timer.SetInterval(10);   // the same value: no restart
+        timer.SetInterval(1);    // below Resolution: refused
         timer.SetResolution(1);  // below MinResolution: refused
         EXPECT_TRUE(platform.take().empty());
         EXPECT_EQ(timer.Interval(), 10u);
@@ -78,8 +79,9 @@ TEST(MMTimer, PropertyRules) {
         timer.SetInterval(3);  // below the new Resolution
         EXPECT_EQ(timer.Interval(), 10u);
         timer.SetOnTimer(handler);  // the same handler again restarts
-        EXPECT_EQ(platform.take(), (std::vector<std::string>{"kill", "end 2", "begin 5", "set 10 periodic",
-                                                             "kill", "end 5", "begin 5", "set 10 periodic"}));
+        EXPECT_EQ(platform.take(),
+                  (std::vector<std::string>{"kill", "end 2", "begin 5", "set 10 periodic", "kill",
+                                            "end 5", "begin 5", "set 10 periodic"}));
         platform.time.advanceTo(35'000);
         EXPECT_EQ(fired, 3);
         timer.SetEnabled(false);

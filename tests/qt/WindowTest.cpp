@@ -138,9 +138,10 @@ private slots:
             }
         }
         // No MIDI ports here: the music menu offers the synthesizer alone.
-        QCOMPARE(menus, QStringList({"ファイル(&F)", "スクリプトを開く(&F)", "-", "終了(&X)",
-                                     "音楽(&M)", "ミュート(&M)", "-", "内蔵シンセサイザー(&S)",
-                                     "SoundFontを選ぶ(&F)...", "ヘルプ(&H)", "バージョン情報(&A)"}));
+        QCOMPARE(menus,
+                 QStringList({"ファイル(&F)", "スクリプトを開く(&F)", "-", "終了(&X)", "音楽(&M)",
+                              "ミュート(&M)", "-", "内蔵シンセサイザー(&S)",
+                              "SoundFontを選ぶ(&F)...", "ヘルプ(&H)", "バージョン情報(&A)"}));
     }
 
     void openingShowsTextAndEnablesInput() {
@@ -399,7 +400,10 @@ private slots:
         dialogs.start();
         start(form, game("bgm.vns", "*SCENE s\n*BGM bad\n*BGM good\n後。\n*SCENEEND\n"));
         QTRY_VERIFY(dialogs.done());
-        QCOMPARE(dialogs.texts, QStringList({"MIDI PLAY ERROR|スタンダード・ミディ・フォーマットのファイルではありません"}));
+        QCOMPARE(
+            dialogs.texts,
+            QStringList(
+                {"MIDI PLAY ERROR|スタンダード・ミディ・フォーマットのファイルではありません"}));
         // The timer thread plays the good song in real time.
         QTRY_VERIFY([&] {
             QFile file(log);
@@ -407,8 +411,9 @@ private slots:
         }());
         form.MusicMenu1().muteAction().trigger();
         QVERIFY(form.Media().music().Muted());
-        QCOMPARE(QSettings(QStringLiteral("VORNAL"), QStringLiteral("vnplayer")).value("music/mute"),
-                 QVariant(true));
+        QCOMPARE(
+            QSettings(QStringLiteral("VORNAL"), QStringLiteral("vnplayer")).value("music/mute"),
+            QVariant(true));
         form.MusicMenu1().muteAction().trigger();
         QVERIFY(!form.Media().music().Muted());
     }

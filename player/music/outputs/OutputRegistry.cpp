@@ -63,8 +63,9 @@ const std::vector<Backend>& Backends() {
 
 const Backend& FindBackend(std::string_view name) {
     for (const Backend& backend : Backends()) {
-        if (backend.takesValue ? name.starts_with(backend.prefix) && name.size() > backend.prefix.size()
-                               : name == backend.prefix)
+        if (backend.takesValue
+                ? name.starts_with(backend.prefix) && name.size() > backend.prefix.size()
+                : name == backend.prefix)
             return backend;
     }
     throw UnknownOutput("unknown music output " + std::string(name) +

@@ -95,7 +95,8 @@ void PortOutput::shortMessage(std::uint32_t message, SendTime) {
     if (status < 0x80) return;  // no status byte: not MIDI a device takes
     std::vector<unsigned char> bytes{status, static_cast<unsigned char>((message >> 8) & 0x7F)};
     const int type = status >> 4;
-    if (type != 0xC && type != 0xD) bytes.push_back(static_cast<unsigned char>((message >> 16) & 0x7F));
+    if (type != 0xC && type != 0xD)
+        bytes.push_back(static_cast<unsigned char>((message >> 16) & 0x7F));
     send(bytes);
 }
 

@@ -45,7 +45,8 @@ std::int64_t FrameOf(double micros) {
 WavOutput::WavOutput(const std::filesystem::path& file, const std::string& soundFont)
     : core_(soundFont), path_(file) {
     file_.reset(std::fopen(file.c_str(), "wb"));
-    if (!file_) throw MidiOutputError("cannot write " + file.string() + ": " + std::strerror(errno));
+    if (!file_)
+        throw MidiOutputError("cannot write " + file.string() + ": " + std::strerror(errno));
     WriteHeader(file_.get(), 0);
 }
 
@@ -81,8 +82,8 @@ void WavOutput::write(std::span<const float> left, std::span<const float> right)
     bytes.reserve(left.size() * 4);
     for (std::size_t i = 0; i < left.size(); ++i) {
         for (const float sample : {left[i], right[i]}) {
-            const auto value = static_cast<std::int16_t>(
-                std::lrint(std::clamp(sample, -1.0f, 1.0f) * 32767.0f));
+            const auto value =
+                static_cast<std::int16_t>(std::lrint(std::clamp(sample, -1.0f, 1.0f) * 32767.0f));
             bytes.push_back(static_cast<Byte>(value & 0xFF));
             bytes.push_back(static_cast<Byte>((value >> 8) & 0xFF));
         }
