@@ -121,11 +121,13 @@ void BM_StepNothingDue(benchmark::State& state) {
 }
 BENCHMARK(BM_StepNothingDue);
 
-// The whole player's CPU (sequencer, timer thread, synthesizer) while a dense song plays.
+// The whole player's CPU (sequencer, timer thread, synthesizer) while a dense song plays
+// (arg 1 = 1), or while no song plays and the synthesizer renders silence (arg 1 = 0).
 // There is no sound card here: a thread of the benchmark takes the audio driver's place and
 // asks for 64 frames every 1.45 ms, in real time, as an ALSA period would.
 void BM_SynthPlayerCpu(benchmark::State& state) {
     const auto seconds = state.range(0);
+    const bool song = state.range(1) != 0;
     for (auto _ : state) {
         auto output = std::make_unique<SynthOutput>(kDefaultSoundFont, std::vector<std::string>{});
         SynthCore& core = output->core();
@@ -147,7 +149,7 @@ void BM_SynthPlayerCpu(benchmark::State& state) {
         {
             Music music(std::move(output), std::make_unique<ThreadTimebase>());
             // 16 notes every 24 ticks (125 ms): 128 notes a second.
-            music.PlayBgm("dense.mid", [] { return std::optional(DenseSong(1000, 24)); });
+            if (song) music.PlayBgm("dense.mid", [] { return std::optional(DenseSong(1000, 24)); });
             rusage before{};
             getrusage(RUSAGE_SELF, &before);
             const Clock::time_point start = Clock::now();
@@ -166,7 +168,12 @@ void BM_SynthPlayerCpu(benchmark::State& state) {
         }
     }
 }
-BENCHMARK(BM_SynthPlayerCpu)->Arg(5)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(BM_SynthPlayerCpu)
+    ->Args({5, 1})
+    ->Args({5, 0})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
 
 // wav: rendering a dense song of 30 s on the simulated clock.
 void BM_WavRender(benchmark::State& state) {

@@ -33,9 +33,10 @@ SynthOutput::SynthOutput(const std::string& soundFont, const std::vector<std::st
     std::call_once(quiet, [] { snd_lib_error_set_handler(QuietAlsa); });
     std::string tried;
     for (const std::string& name : drivers) {
-        fluid_settings_setstr(core_.settings(), "audio.driver", name.c_str());
-        driver_.reset(new_fluid_audio_driver2(core_.settings(), RenderForDriver, &core_));
-        if (driver_) {
+        // Only tried here: the stream is opened when the first song starts, so a player
+        // that plays no music keeps no audio stream running.
+        if (startDriver(name)) {
+            driver_.reset();
             driverName_ = name;
             return;
         }
@@ -43,6 +44,12 @@ SynthOutput::SynthOutput(const std::string& soundFont, const std::vector<std::st
     }
     if (!drivers.empty())
         throw MidiOutputError("no audio device for the synthesizer (tried " + tried + ")");
+}
+
+bool SynthOutput::startDriver(const std::string& name) {
+    fluid_settings_setstr(core_.settings(), "audio.driver", name.c_str());
+    driver_.reset(new_fluid_audio_driver2(core_.settings(), RenderForDriver, &core_));
+    return driver_ != nullptr;
 }
 
 SynthOutput::~SynthOutput() = default;
@@ -63,6 +70,8 @@ std::int64_t SynthOutput::frameFor(double micros, std::int64_t stepMicros) {
 }
 
 void SynthOutput::open(std::int64_t stepMicros) {
+    if (!driver_ && !driverName_.empty() && !startDriver(driverName_))
+        throw MidiOutputError("the audio device (" + driverName_ + ") cannot be opened any more");
     anchor(stepMicros);
 }
 

@@ -18,7 +18,8 @@ public:
     static constexpr double kLatencyMicros = 20'000;
 
     // Tries the audio drivers in order; none (an empty list) leaves the rendering to the
-    // caller through core(). Throws MidiOutputError naming what is missing.
+    // caller through core(). Throws MidiOutputError naming what is missing. The audio
+    // stream itself starts with the first song and then stays.
     SynthOutput(const std::string& soundFont, const std::vector<std::string>& drivers);
     ~SynthOutput() override;
 
@@ -32,6 +33,7 @@ public:
     const std::string& driver() const { return driverName_; }
 
 private:
+    bool startDriver(const std::string& name);
     std::int64_t frameFor(double micros, std::int64_t stepMicros);
     void anchor(std::int64_t stepMicros);
 
