@@ -64,6 +64,9 @@ music)
     expect_err "--fast needs --once or --seconds N"
     run 2 --music song.mid --output speakers < /dev/null
     expect_err "unknown music output speakers"
+    run 2 --tty --output speakers simple.vns < /dev/null
+    expect_err "unknown music output speakers"
+    expect_no_out
     run 1 --music missing.mid < /dev/null
     expect_err "cannot read missing.mid"
     printf 'RIFF....' > broken.mid
