@@ -1,5 +1,6 @@
 #include "player/music/Music.h"
 
+#include <exception>
 #include <utility>
 
 namespace vornal {
@@ -30,8 +31,9 @@ void Music::MMTimer1Timer() {
     if (!MMTimer1.CallIsCurrent()) return;
     try {
         if (VNMidiPlay.Loaded()) VNMidiPlay.Tick();
-    } catch (const EMidiError& error) {
-        // The device would not open: said once, and the song stops.
+    } catch (const std::exception& error) {
+        // The device would not open (or an output failed): said once, and the song stops.
+        // Nothing may escape the timer's thread.
         VNMidiPlay.Stop();
         if (errorSink_) errorSink_(error.what());
     }
