@@ -22,7 +22,7 @@ bool hasOption(int argc, char** argv, const char* name, const char* alias = null
     return false;
 }
 
-bool envSet(const char* name) {
+[[maybe_unused]] bool envSet(const char* name) {
     const char* value = std::getenv(name);
     return value && *value;
 }

@@ -416,6 +416,14 @@ private slots:
             QVariant(true));
         form.MusicMenu1().muteAction().trigger();
         QVERIFY(!form.Media().music().Muted());
+        // Another output from the menu: used at once and remembered for the next run.
+        const std::string other = "log:" + dir_.filePath(QStringLiteral("other.log")).toStdString();
+        form.MusicMenu1().chooseOutput(QString::fromStdString(other));
+        QCOMPARE(form.Media().musicOutput(), other);
+        vornal::MediaOptions next;
+        vornal::qt::MusicMenu::applyRemembered(next, false, false);
+        QCOMPARE(next.output, other);
+        QCOMPARE(next.mute, false);
     }
 
     void waitRunsOnTheGameTimer() {
