@@ -16,6 +16,13 @@ if(VORNAL_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
+# The music's timer thread against the window thread: scripts/test builds the music and its
+# tests once more with ThreadSanitizer (which cannot be combined with AddressSanitizer).
+if(VORNAL_SANITIZE_THREAD)
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
+endif()
+
 if(VORNAL_FUZZ)
     if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
         message(FATAL_ERROR "VORNAL_FUZZ needs clang (scripts/fuzz sets it)")

@@ -8,6 +8,9 @@ inline constexpr const char* kPlayerUsage =
     "usage: vnplayer [--mute] [--output NAME] [GAME]\n"
     "                               play GAME (.vns script or .vnp archive) in a window\n"
     "       vnplayer --tty GAME     play it in the terminal (vnplayer --tty --help)\n"
+    "       vnplayer --music FILE.mid [--once] [--seconds N] [--output NAME] [--fast]\n"
+    "                               play one song (docs/music.md)\n"
+    "       vnplayer --list-outputs  what --output accepts on this machine\n"
     "       vnplayer --help | --version\n";
 
 }  // namespace vornal

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "player/PlayerUsage.h"
+#include "player/cli/MusicMain.h"
 #include "player/tty/TtyMain.h"
 #include "player/tty/TtyOptions.h"
 #if VORNAL_WITH_WINDOW
@@ -21,7 +22,7 @@ bool hasOption(int argc, char** argv, const char* name, const char* alias = null
     return false;
 }
 
-bool envSet(const char* name) {
+[[maybe_unused]] bool envSet(const char* name) {
     const char* value = std::getenv(name);
     return value && *value;
 }
@@ -29,6 +30,8 @@ bool envSet(const char* name) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (hasOption(argc, argv, "--list-outputs")) return vornal::listOutputs();
+    if (hasOption(argc, argv, "--music")) return vornal::runMusic(argc, argv);
     if (hasOption(argc, argv, "--tty")) return vornal::runTty(argc, argv);
     // Answered here so that they work without a display, before Qt looks for one.
     if (hasOption(argc, argv, "--help", "-h")) {

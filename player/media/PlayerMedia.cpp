@@ -4,6 +4,8 @@
 
 #include "player/media/PictureFiles.h"
 #include "player/media/SdlSound.h"
+#include "player/music/ThreadTimebase.h"
+#include "player/music/outputs/OutputRegistry.h"
 
 namespace vornal {
 
@@ -11,10 +13,21 @@ PlayerMedia::PlayerMedia(const MediaOptions& options,
                          std::function<void(const std::string&)> notice)
     : options_(options),
       pictures_(std::make_unique<PictureFiles>()),
-      // --fast plays nothing: the terminal does not wait for sounds either.
       sound_(std::make_unique<SdlSound>(
-          SdlSound::Settings{.muted = options.mute || options.fast, .notice = std::move(notice)})),
-      music_(std::make_unique<Music>()) {}
+          SdlSound::Settings{.muted = options.mute || options.fast, .notice = std::move(notice)})) {
+    MadeOutput output = MakeOutput(options.output);
+    musicProblem_ = std::move(output.problem);
+    std::unique_ptr<Timebase> timebase;
+    if (options.fast) {
+        auto simulated = std::make_unique<SimulatedTimebase>();
+        simulated_ = simulated.get();
+        timebase = std::move(simulated);
+    } else {
+        timebase = std::make_unique<ThreadTimebase>();
+    }
+    music_ = std::make_unique<Music>(std::move(output.output), std::move(timebase));
+    setMuted(options.mute);
+}
 
 PlayerMedia::~PlayerMedia() = default;
 
@@ -22,8 +35,29 @@ MediaServices PlayerMedia::services() {
     return MediaServices{pictures_.get(), sound_.get(), music_.get()};
 }
 
-void PlayerMedia::setSoundMuted(bool muted) {
-    sound_->setMuted(muted);
+void PlayerMedia::setProblemReporter(std::function<void(const std::string&)> report) {
+    music_->SetSilentReason(musicProblem_, std::move(report));
+}
+
+const std::string& PlayerMedia::setMusicOutput(std::string_view name) {
+    MadeOutput output = MakeOutput(name);
+    options_.output = std::string(name);
+    musicProblem_ = std::move(output.problem);
+    music_->SetSilentReason({}, {});
+    music_->SetOutput(std::move(output.output));
+    return musicProblem_;
+}
+
+void PlayerMedia::setMuted(bool muted) {
+    options_.mute = muted;
+    music_->SetMuted(muted);
+    // --fast plays nothing: the terminal does not wait for sounds either.
+    sound_->setMuted(muted || options_.fast);
+}
+
+void PlayerMedia::advanceMusic(std::chrono::milliseconds time) {
+    if (simulated_)
+        simulated_->advanceBy(std::chrono::duration_cast<std::chrono::microseconds>(time).count());
 }
 
 }  // namespace vornal

@@ -3,9 +3,11 @@
 // owns one and hands services() to its engine.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "player/core/Media.h"
 #include "player/music/Music.h"
@@ -23,7 +25,9 @@ class SdlSound;
 class PlayerMedia {
 public:
     // `notice` hears, in English and on the host's thread, what the player should know
-    // about the media themselves (sound effects are off: no audio device).
+    // about the media themselves (sound effects are off: no audio device). Throws
+    // UnknownOutput (player/music/outputs/OutputRegistry.h) for an output name that means
+    // nothing; an output that cannot work leaves the music silent (musicProblem()).
     explicit PlayerMedia(const MediaOptions& options,
                          std::function<void(const std::string&)> notice = {});
     ~PlayerMedia();
@@ -32,14 +36,32 @@ public:
 
     MediaServices services();
     Music& music() { return *music_; }
-    // Sound effects muted at run time; muting ends the one that plays. They still take
-    // their time, so the game keeps its pace.
-    void setSoundMuted(bool muted);
+    // Why the chosen music output is silent (no audio device, no SoundFont, no such port);
+    // empty when it works.
+    const std::string& musicProblem() const { return musicProblem_; }
+    // Receives musicProblem() once, when the first song starts (a player without music
+    // says nothing).
+    void setProblemReporter(std::function<void(const std::string&)> report);
+    // Another music output, from the window's menu; returns its problem as musicProblem()
+    // (not reported again).
+    const std::string& setMusicOutput(std::string_view name);
+    // The music output's name as chosen ("" for the default).
+    const std::string& musicOutput() const { return options_.output; }
+    // Music and sound effects muted at run time; muting ends the sound effect that plays.
+    // Sounds still take their time, so the game keeps its pace.
+    void setMuted(bool muted);
+    bool muted() const { return options_.mute; }
+
+    // With --fast, the music's simulated time moves on by `time` (every timer call due meanwhile
+    // is made); in real time it does nothing.
+    void advanceMusic(std::chrono::milliseconds time);
 
 private:
     MediaOptions options_;
     std::unique_ptr<PictureCodec> pictures_;
     std::unique_ptr<SdlSound> sound_;
+    SimulatedTimebase* simulated_ = nullptr;  // the music's, with --fast
+    std::string musicProblem_;
     std::unique_ptr<Music> music_;
 };
 

@@ -76,6 +76,11 @@ TForm1::TForm1(const MediaOptions& media, QWidget* parent)
 
     media_ = std::make_unique<PlayerMedia>(
         media, [this](const std::string& text) { showMediaNotice(text); });
+    // Said when the first song starts, after the pass that started it.
+    media_->setProblemReporter([this](const std::string& problem) {
+        QTimer::singleShot(0, this, [this, problem] { MusicMenu::reportProblem(*this, problem); });
+    });
+    musicMenu_ = std::make_unique<MusicMenu>(mainMenu1_, *media_, *this);
     engine_ = std::make_unique<Engine>(*this, media_->services());
 }
 
@@ -193,6 +198,19 @@ void TForm1::runIdle() {
 
 void TForm1::requestIdle() {
     if (!idleTimer_.isActive()) idleTimer_.start();
+}
+
+// From the music timer's thread: the widgets are touched only on ours, through the queue.
+void TForm1::wakeFromAnyThread() {
+    QMetaObject::invokeMethod(
+        this, [this] { requestIdle(); }, Qt::QueuedConnection);
+}
+
+void TForm1::showMidiError(std::string_view text) {
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("MIDI PLAY ERROR"), fromGame(text),
+                    QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 void TForm1::setGameTimerEnabled(bool enabled) {

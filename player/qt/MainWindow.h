@@ -19,6 +19,7 @@
 #include "player/qt/AnchorPanel.h"
 #include "player/qt/CommandLine.h"
 #include "player/qt/InputDlg.h"
+#include "player/qt/MusicMenu.h"
 #include "player/qt/PictureView.h"
 
 namespace vornal::qt {
@@ -50,6 +51,8 @@ public:
     CommandLine& CmdEdit() { return cmdEdit_; }
     QPushButton& Button1() { return button1_; }
     QMenuBar& MainMenu1() { return mainMenu1_; }
+    MusicMenu& MusicMenu1() { return *musicMenu_; }
+    PlayerMedia& Media() { return *media_; }
     QTimer& GameTimer() { return gameTimer_; }
     TAboutDlg& AboutDlg() { return aboutDlg_; }
     TInputDlg& InputDlg() { return inputDlg_; }
@@ -70,6 +73,8 @@ public:
     std::string askInput(std::string_view prompt) override;
     void setGameTimerEnabled(bool enabled) override;
     void requestIdle() override;
+    void wakeFromAnyThread() override;
+    void showMidiError(std::string_view text) override;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -101,6 +106,7 @@ private:
     bool inIdle_ = false;        // an AppIdle call is on the stack (modal dialogs nest)
     std::unique_ptr<QMessageBox> mediaNotice_;  // not modal: it may come in the middle of a pass
     std::unique_ptr<PlayerMedia> media_;
+    std::unique_ptr<MusicMenu> musicMenu_;
     std::unique_ptr<Engine> engine_;  // last: it may talk to the widgets while built
 };
 

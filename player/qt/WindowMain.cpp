@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "player/PlayerUsage.h"
+#include "player/music/outputs/OutputRegistry.h"
 #include "player/qt/Appearance.h"
 #include "player/qt/MainWindow.h"
 
@@ -24,6 +25,7 @@ int runWindow(int argc, char** argv) {
     QString game;
     MediaOptions media;
     bool optionsEnded = false;
+    bool outputGiven = false;
     const QStringList args = QApplication::arguments();
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& arg = args[i];
@@ -37,6 +39,13 @@ int runWindow(int argc, char** argv) {
                 return 2;
             }
             media.output = args[i].toStdString();
+            outputGiven = true;
+            try {
+                CheckOutputName(media.output);
+            } catch (const UnknownOutput& error) {
+                QTextStream(stderr) << "vnplayer: " << error.what() << "\n";
+                return 2;
+            }
         } else if (!optionsEnded && arg.startsWith(QLatin1Char('-'))) {
             QTextStream(stderr) << "vnplayer: unknown option " << arg << "\n" << kPlayerUsage;
             return 2;
@@ -48,6 +57,7 @@ int runWindow(int argc, char** argv) {
         }
     }
 
+    qt::MusicMenu::applyRemembered(media, outputGiven, media.mute);
     qt::TForm1 form(media);
     form.show();
     if (!game.isEmpty()) {

@@ -6,23 +6,30 @@
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 namespace vornal::tty {
 
-LineInput::LineInput(int fd, bool (*interrupted)()) : fd_(fd), interrupted_(interrupted) {}
+LineInput::LineInput(int fd, bool (*interrupted)(), WakePipe* wake)
+    : fd_(fd), interrupted_(interrupted), wake_(wake) {}
 
 bool LineInput::hasLine() const {
     return buffer_.find('\n') != std::string::npos || (eof_ && !buffer_.empty());
 }
 
 bool LineInput::fill(int timeoutMs) {
-    pollfd pfd{fd_, POLLIN, 0};
-    const int ready = ::poll(&pfd, 1, timeoutMs);
+    pollfd pfds[2] = {{fd_, POLLIN, 0}, {wake_ ? wake_->fd() : -1, POLLIN, 0}};
+    const int ready = ::poll(pfds, wake_ ? 2 : 1, timeoutMs);
     if (ready < 0) {
         if (errno == EINTR) return false;
         throw std::runtime_error(std::string("standard input: ") + std::strerror(errno));
     }
     if (ready == 0) return false;
+    if (wake_ && (pfds[1].revents & POLLIN) != 0) {
+        wake_->drain();
+        woken_ = true;
+        return false;
+    }
 
     char chunk[4096];
     const ssize_t got = ::read(fd_, chunk, sizeof chunk);
@@ -54,7 +61,10 @@ bool LineInput::fill(int timeoutMs) {
 LineInput::Status LineInput::readLine(std::string& line) {
     while (!hasLine()) {
         if (eof_) return Status::End;
-        if (!fill(-1) && interrupted_()) return Status::Interrupted;
+        if (!fill(-1)) {
+            if (interrupted_()) return Status::Interrupted;
+            if (std::exchange(woken_, false)) return Status::Woken;
+        }
     }
     const std::size_t end = buffer_.find('\n');
     if (end == std::string::npos) {
@@ -75,7 +85,9 @@ bool LineInput::waitReady(std::chrono::milliseconds timeout) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) return false;
-        if (!fill(static_cast<int>(left.count())) && interrupted_()) return false;
+        if (!fill(static_cast<int>(left.count())) &&
+            (interrupted_() || std::exchange(woken_, false)))
+            return false;
     }
     return true;
 }

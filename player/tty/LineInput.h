@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string>
 
+#include "player/tty/WakePipe.h"
+
 namespace vornal::tty {
 
 class LineInput {
@@ -13,17 +15,18 @@ public:
     // Longer lines are cut to this many bytes; the rest of such a line is dropped.
     static constexpr std::size_t kMaxLine = 64 * 1024;
 
-    enum class Status { Line, End, Interrupted };
+    enum class Status { Line, End, Interrupted, Woken };
 
-    // `interrupted` is polled whenever a wait is cut short by a signal.
-    LineInput(int fd, bool (*interrupted)());
+    // `interrupted` is polled whenever a wait is cut short by a signal. Waits also end when
+    // `wake` (if given) is notified.
+    LineInput(int fd, bool (*interrupted)(), WakePipe* wake = nullptr);
 
     // Blocks until a whole line is there (returned without its line end: LF, CR LF),
-    // input has ended, or an interrupt was requested.
+    // input has ended, an interrupt was requested, or the wake descriptor was written to.
     Status readLine(std::string& line);
 
     // Waits at most `timeout` for readLine to have something to return without blocking
-    // (a line or the end). False on timeout or interrupt.
+    // (a line or the end). False on timeout, interrupt or wake-up.
     bool waitReady(std::chrono::milliseconds timeout);
 
     bool ended() const { return eof_ && !hasLine(); }
@@ -32,11 +35,13 @@ public:
 
 private:
     bool hasLine() const;
-    // One read(); false when nothing came in time (or a signal arrived).
+    // One read(); false when nothing came in time (or a signal or wake-up arrived).
     bool fill(int timeoutMs);
 
     int fd_;
     bool (*interrupted_)();
+    WakePipe* wake_;
+    bool woken_ = false;
     std::string buffer_;
     bool eof_ = false;
     std::size_t partial_ = 0;  // bytes of the line not yet ended

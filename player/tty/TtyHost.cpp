@@ -58,8 +58,8 @@ std::string visibleText(std::string_view utf8) {
     return out;
 }
 
-TtyHost::TtyHost(std::FILE* out, LineInput& in, TtyHostSettings settings)
-    : out_(out), in_(in), settings_(settings) {}
+TtyHost::TtyHost(std::FILE* out, LineInput& in, TtyHostSettings settings, WakePipe* wake)
+    : out_(out), in_(in), settings_(settings), wake_(wake) {}
 
 void TtyHost::writeLine(std::string_view utf8) {
     const std::string line = visibleText(utf8);
@@ -143,7 +143,11 @@ void TtyHost::showMessage(std::string_view text) {
 std::optional<std::string> TtyHost::readAnswer() {
     flush();
     std::string line;
-    switch (in_.readLine(line)) {
+    LineInput::Status status;
+    // News from the music timer waits until the question is answered.
+    while ((status = in_.readLine(line)) == LineInput::Status::Woken) {
+    }
+    switch (status) {
         case LineInput::Status::Line: {
             std::string answer = sjis::fromUtf8(line);
             writeLine(answer.empty() ? "[answer]" : "[answer] " + sjis::toUtf8(answer));
@@ -152,6 +156,7 @@ std::optional<std::string> TtyHost::readAnswer() {
         case LineInput::Status::End:
             return std::nullopt;
         case LineInput::Status::Interrupted:
+        case LineInput::Status::Woken:
             break;
     }
     throw TtyAbort{130, "interrupted"};
@@ -188,6 +193,11 @@ void TtyHost::setGameTimerEnabled(bool enabled) {
 
 // The session asks the engine for work after every step; nothing to schedule.
 void TtyHost::requestIdle() {}
+
+// The session's wait for input or for the next tick ends, and it shows the news at once.
+void TtyHost::wakeFromAnyThread() {
+    if (wake_) wake_->notify();
+}
 
 void TtyHost::traceEvent(std::string_view event, std::string_view detail) {
     std::string what(event);

@@ -13,6 +13,7 @@
 
 #include "player/core/Host.h"
 #include "player/tty/LineInput.h"
+#include "player/tty/WakePipe.h"
 
 namespace vornal::tty {
 
@@ -27,7 +28,8 @@ public:
     using Clock = std::chrono::steady_clock;
     static constexpr std::chrono::milliseconds kTick{100};
 
-    TtyHost(std::FILE* out, LineInput& in, TtyHostSettings settings);
+    // `wake` is written to when the music timer's thread has news (wakeFromAnyThread).
+    TtyHost(std::FILE* out, LineInput& in, TtyHostSettings settings, WakePipe* wake = nullptr);
 
     void linesAppended(std::span<const std::string> lines) override;
     void linesRemovedFromTop(std::size_t count) override;
@@ -43,6 +45,7 @@ public:
     std::string askInput(std::string_view prompt) override;
     void setGameTimerEnabled(bool enabled) override;
     void requestIdle() override;
+    void wakeFromAnyThread() override;
     void traceEvent(std::string_view event, std::string_view detail) override;
 
     // While held, modal messages are kept instead of written: opening a game reports its
@@ -69,6 +72,7 @@ private:
     std::FILE* out_;
     LineInput& in_;
     TtyHostSettings settings_;
+    WakePipe* wake_;
     std::optional<Clock::time_point> nextTick_;
     bool holding_ = false;
     std::vector<std::string> held_;

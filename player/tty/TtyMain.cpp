@@ -6,6 +6,7 @@
 #include <exception>
 #include <span>
 
+#include "player/music/outputs/OutputRegistry.h"
 #include "player/tty/TtyOptions.h"
 #include "player/tty/TtySession.h"
 
@@ -34,6 +35,9 @@ int runTty(int argc, char** argv) {
     try {
         tty::TtySession session(options, stdout, STDIN_FILENO, ::isatty(STDOUT_FILENO) == 1);
         return session.run();
+    } catch (const UnknownOutput& error) {
+        std::fprintf(stderr, "vnplayer: %s\n", error.what());
+        return 2;
     } catch (const std::exception& error) {
         std::fflush(stdout);
         std::fprintf(stderr, "vnplayer: %s\n", error.what());

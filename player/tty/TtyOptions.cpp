@@ -60,7 +60,7 @@ std::string ttyUsage() {
            "  --trace    also write a [trace] line for each window, media and save event\n"
            "  --fast     do not sleep during *WAIT (its timer ticks come at once); sound\n"
            "             effects are neither played nor waited for, music runs on a\n"
-           "             simulated clock\n"
+           "             simulated clock (100 ms of music per tick)\n"
            "  --mute     play no sound effects and no music (the game keeps its pace)\n"
            "  --output NAME\n"
            "             where music goes (vnplayer --list-outputs)\n"

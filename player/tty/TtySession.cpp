@@ -36,13 +36,17 @@ bool interruptRequested() {
 
 TtySession::TtySession(const TtyOptions& options, std::FILE* out, int inFd, bool terminal)
     : options_(options),
-      input_(inFd, interruptRequested),
-      host_(out, input_, TtyHostSettings{options.trace, terminal, options.fast}),
+      input_(inFd, interruptRequested, &wake_),
+      host_(out, input_, TtyHostSettings{options.trace, terminal, options.fast}, &wake_),
       media_(MediaOptions{.mute = options.mute, .fast = options.fast, .output = options.output},
              [](const std::string& notice) {
                  std::fprintf(stderr, "vnplayer: %s\n", notice.c_str());
              }),
-      engine_(host_, media_.services()) {}
+      engine_(host_, media_.services()) {
+    media_.setProblemReporter([](const std::string& problem) {
+        std::fprintf(stderr, "vnplayer: music: %s; the music is silent\n", problem.c_str());
+    });
+}
 
 int TtySession::open() {
     host_.holdMessages();
@@ -71,6 +75,8 @@ TtySession::Step TtySession::waitStep() {
     if (options_.fast) {
         // Without a clock the next line counts as typed at once, as piped input would be.
         if (typing) return readCommand();
+        // Simulated time: each tick is 100 ms of music.
+        media_.advanceMusic(TtyHost::kTick);
         engine_.GameTimerTimer();
         return Step::Continue;
     }
@@ -85,7 +91,12 @@ TtySession::Step TtySession::waitStep() {
         if (typing) {
             if (input_.waitReady(left)) return readCommand();
         } else {
-            ::poll(nullptr, 0, static_cast<int>(left.count()));
+            // Music news (wakeFromAnyThread) cuts the sleep short; the tick is still owed.
+            pollfd wake{wake_.fd(), POLLIN, 0};
+            if (::poll(&wake, 1, static_cast<int>(left.count())) > 0) {
+                wake_.drain();
+                return Step::Continue;
+            }
         }
         if (interruptRequested()) return Step::Interrupted;
         if (TtyHost::Clock::now() < due) return Step::Continue;
@@ -104,6 +115,8 @@ TtySession::Step TtySession::readCommand() {
             return Step::Continue;
         case LineInput::Status::End:
             return Step::InputEnded;
+        case LineInput::Status::Woken:
+            return Step::Continue;  // music news: shown by the next idle step
         case LineInput::Status::Interrupted:
             break;
     }

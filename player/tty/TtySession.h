@@ -12,6 +12,7 @@ namespace vornal::tty {
 
 class TtySession {
 public:
+    // Throws UnknownOutput for a music output name that means nothing.
     TtySession(const TtyOptions& options, std::FILE* out, int inFd, bool terminal);
 
     // Opens the game and plays it, then writes the picture area if asked to; returns the
@@ -27,6 +28,7 @@ private:
     Step readCommand();
 
     const TtyOptions& options_;
+    WakePipe wake_;
     LineInput input_;
     TtyHost host_;
     PlayerMedia media_;

@@ -8,6 +8,8 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -77,7 +79,10 @@ class WindowTest : public QObject {
     }
 
 private slots:
-    void initTestCase() { QVERIFY(dir_.isValid()); }
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        QStandardPaths::setTestModeEnabled(true);  // the music menu's settings
+    }
 
     void windowAtStart() {
         TForm1 form;
@@ -112,8 +117,11 @@ private slots:
                 menus << (item->isSeparator() ? QStringLiteral("-") : item->text());
             }
         }
-        QCOMPARE(menus, QStringList({"ファイル(&F)", "スクリプトを開く(&F)", "-", "終了(&X)",
-                                     "ヘルプ(&H)", "バージョン情報(&A)"}));
+        // No MIDI ports here: the music menu offers the synthesizer alone.
+        QCOMPARE(menus,
+                 QStringList({"ファイル(&F)", "スクリプトを開く(&F)", "-", "終了(&X)", "音楽(&M)",
+                              "ミュート(&M)", "-", "内蔵シンセサイザー(&S)",
+                              "SoundFontを選ぶ(&F)...", "ヘルプ(&H)", "バージョン情報(&A)"}));
     }
 
     void openingShowsTextAndEnablesInput() {
@@ -349,7 +357,7 @@ private slots:
             QTest::keyClick(box, Qt::Key_Return);
         });
         dialogs.start();
-        QAction* about = form.MainMenu1().actions().at(1)->menu()->actions().at(0);
+        QAction* about = form.MainMenu1().actions().last()->menu()->actions().at(0);
         about->trigger();
         QVERIFY(dialogs.done());
         QCOMPARE(shown, &form.AboutDlg());
@@ -441,6 +449,48 @@ private slots:
         QTRY_COMPARE(memoLines(form).mid(2), QStringList({"鐘。", "次の話。"}));
         QTest::qWait(100);
         QCOMPARE(memoLines(form).size(), 4);
+    }
+
+    void musicPlaysMutesAndReportsInItsBox() {
+        const QString log = dir_.filePath(QStringLiteral("music.log"));
+        TForm1 form(vornal::MediaOptions{.output = "log:" + log.toStdString()});
+        QFile bad(dir_.filePath(QStringLiteral("bad.mid")));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("not a song");
+        bad.close();
+        QFile good(dir_.filePath(QStringLiteral("good.mid")));
+        QVERIFY(good.open(QIODevice::WriteOnly));
+        good.write(QByteArray::fromHex("4d546864000000060000000101e04d54726b0000000400903c64"));
+        good.close();
+        ModalScript dialogs;
+        dialogs.then([](QWidget* box) { press(box, QMessageBox::Ok); });
+        dialogs.start();
+        start(form, game("bgm.vns", "*SCENE s\n*BGM bad\n*BGM good\n後。\n*SCENEEND\n"));
+        QTRY_VERIFY(dialogs.done());
+        QCOMPARE(
+            dialogs.texts,
+            QStringList(
+                {"MIDI PLAY ERROR|スタンダード・ミディ・フォーマットのファイルではありません"}));
+        // The timer thread plays the good song in real time.
+        QTRY_VERIFY([&] {
+            QFile file(log);
+            return file.open(QIODevice::ReadOnly) && file.readAll().contains(" 90 3C 64\n");
+        }());
+        form.MusicMenu1().muteAction().trigger();
+        QVERIFY(form.Media().music().Muted());
+        QCOMPARE(
+            QSettings(QStringLiteral("VORNAL"), QStringLiteral("vnplayer")).value("music/mute"),
+            QVariant(true));
+        form.MusicMenu1().muteAction().trigger();
+        QVERIFY(!form.Media().music().Muted());
+        // Another output from the menu: used at once and remembered for the next run.
+        const std::string other = "log:" + dir_.filePath(QStringLiteral("other.log")).toStdString();
+        form.MusicMenu1().chooseOutput(QString::fromStdString(other));
+        QCOMPARE(form.Media().musicOutput(), other);
+        vornal::MediaOptions next;
+        vornal::qt::MusicMenu::applyRemembered(next, false, false);
+        QCOMPARE(next.output, other);
+        QCOMPARE(next.mute, false);
     }
 
     void waitRunsOnTheGameTimer() {

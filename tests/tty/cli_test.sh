@@ -55,6 +55,46 @@ wait_for() {
 printf '*SCENE s\nHello.\n>where\nHere.\n*SCENEEND\n' > simple.vns
 
 case $case_name in
+music)
+    # Half a second at 120 beats per minute: program 0, C4 for 96 ticks (division 96).
+    printf 'MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x60MTrk\x00\x00\x00\x0f' > song.mid
+    printf '\x00\xc0\x00\x00\x90\x3c\x64\x60\x80\x3c\x00\x00\xff\x2f\x00' >> song.mid
+    run 0 --music song.mid --once --fast --output log:-
+    [[ $(cat out) == $'10.000 open\n20.000 C0 00 00\n20.000 90 3C 64\n520.000 80 3C 00\n520.000 reset\n520.000 close' ]] ||
+        fail "--once log differs"
+    expect_no_err
+    # Repeating, stopped when the time is up.
+    run 0 --music song.mid --seconds 1 --fast --output log:-
+    [[ $(tail -n 5 out) == $'530.000 open\n540.000 C0 00 00\n540.000 90 3C 64\n1000.000 reset\n1000.000 close' ]] ||
+        fail "--seconds log differs"
+    run 2 --music song.mid --fast < /dev/null
+    expect_err "--fast needs --once or --seconds N"
+    run 2 --music song.mid --output speakers < /dev/null
+    expect_err "unknown music output speakers"
+    run 2 --tty --output speakers simple.vns < /dev/null
+    expect_err "unknown music output speakers"
+    expect_no_out
+    run 1 --music missing.mid < /dev/null
+    expect_err "cannot read missing.mid"
+    printf 'RIFF....' > broken.mid
+    run 1 --music broken.mid --once --fast --output log:- < /dev/null
+    expect_err "[message] スタンダード・ミディ・フォーマットのファイルではありません"
+    expect_no_out
+    # In real time the single play takes its half second, then the player exits.
+    start=$(now_ms)
+    run 0 --music song.mid --once --output log:music.log < /dev/null
+    elapsed=$(($(now_ms) - start))
+    ((elapsed >= 450)) || fail "the song took ${elapsed} ms, expected about 530"
+    grep -q ' 80 3C 00$' music.log || fail "no note off in the real-time log"
+    [[ $(tail -n 1 music.log) == *' close' ]] || fail "the real-time log does not end with close"
+    ;;
+list-outputs)
+    run 0 --list-outputs < /dev/null
+    expect_out "synth "
+    expect_out "synth:FILE.sf2"
+    expect_out "log:FILE"
+    expect_out "wav:FILE"
+    ;;
 help)
     run 0 --tty --help < /dev/null
     expect_out "Usage: vnplayer --tty [--trace] [--fast] [--mute] [--output NAME]"

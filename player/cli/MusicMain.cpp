@@ -1,0 +1,164 @@
+#include "player/cli/MusicMain.h"
+
+#include <poll.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "codec/Stream.h"
+#include "common/SjisText.h"
+#include "player/media/PlayerMedia.h"
+#include "player/music/outputs/OutputRegistry.h"
+#include "player/tty/TtySession.h"
+
+namespace vornal {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vnplayer --music FILE.mid [--once] [--seconds N] [--output NAME] [--fast]\n"
+    "       vnplayer --list-outputs\n";
+// Songs larger than this are refused rather than read (as data files of a game are).
+constexpr std::int64_t kMaxSongBytes = std::int64_t{256} << 20;
+// With --fast and no --seconds, a song that never ends is stopped after this much music.
+constexpr std::int64_t kFastLimitMs = 24LL * 60 * 60 * 1000;
+constexpr auto kStep = std::chrono::milliseconds(10);
+
+struct MusicOptions {
+    std::string file;
+    bool once = false;
+    bool fast = false;
+    std::optional<std::int64_t> seconds;
+    std::string output;
+};
+
+struct Usage {
+    std::string reason;
+};
+
+MusicOptions parse(int argc, char** argv) {
+    MusicOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const auto value = [&]() -> std::string {
+            if (i + 1 == argc) throw Usage{std::string(arg) + " needs a value"};
+            return argv[++i];
+        };
+        if (arg == "--music") {
+            options.file = value();
+        } else if (arg == "--once") {
+            options.once = true;
+        } else if (arg == "--fast") {
+            options.fast = true;
+        } else if (arg == "--output") {
+            options.output = value();
+        } else if (arg == "--seconds") {
+            const std::string text = value();
+            char* end = nullptr;
+            const long long n = std::strtoll(text.c_str(), &end, 10);
+            if (text.empty() || *end != 0 || n < 0 || n > 1'000'000'000)
+                throw Usage{"--seconds takes a whole number of seconds, not " + text};
+            options.seconds = n;
+        } else {
+            throw Usage{"unknown option " + std::string(arg)};
+        }
+    }
+    if (options.fast && !options.once && !options.seconds)
+        throw Usage{"--fast needs --once or --seconds N: a repeating song never ends"};
+    return options;
+}
+
+std::optional<std::vector<Byte>> readSong(const std::string& file) {
+    try {
+        FileStream stream(file, FileStream::Mode::read);
+        if (stream.size() > kMaxSongBytes) {
+            std::fprintf(stderr, "vnplayer: %s is too large for a song\n", file.c_str());
+            return std::nullopt;
+        }
+        std::vector<Byte> bytes(static_cast<std::size_t>(stream.size()));
+        stream.readExact(bytes);
+        return bytes;
+    } catch (const StreamError& error) {
+        std::fprintf(stderr, "vnplayer: cannot read %s: %s\n", file.c_str(), error.what());
+        return std::nullopt;
+    }
+}
+
+void showMessage(const std::string& sjisText) {
+    std::fprintf(stderr, "[message] %s\n", sjis::toUtf8(sjisText).c_str());
+}
+
+// Until a single play has ended, the time is up, or Ctrl-C.
+int play(PlayerMedia& media, const MusicOptions& options) {
+    Music& music = media.music();
+    if (options.fast) {
+        const std::int64_t limitMs = options.seconds ? *options.seconds * 1000 : kFastLimitMs;
+        for (std::int64_t ms = 0; ms < limitMs && music.GetState().loaded; ms += kStep.count())
+            media.advanceMusic(kStep);
+        if (!options.seconds && music.GetState().loaded)
+            std::fprintf(stderr, "vnplayer: the song had not ended after 24 hours; stopped\n");
+        music.StopBgm();
+        return 0;
+    }
+    const auto deadline = options.seconds ? std::optional(std::chrono::steady_clock::now() +
+                                                          std::chrono::seconds(*options.seconds))
+                                          : std::nullopt;
+    while (music.GetState().loaded && (!deadline || std::chrono::steady_clock::now() < *deadline)) {
+        if (tty::interruptRequested()) {
+            music.StopBgm();
+            return 130;
+        }
+        // A short nap, cut short by Ctrl-C: the music plays on its own thread meanwhile.
+        ::poll(nullptr, 0, 20);
+    }
+    music.StopBgm();
+    return 0;
+}
+
+}  // namespace
+
+int runMusic(int argc, char** argv) {
+    MusicOptions options;
+    try {
+        options = parse(argc, argv);
+        CheckOutputName(options.output);
+    } catch (const Usage& usage) {
+        std::fprintf(stderr, "vnplayer: %s\n%s", usage.reason.c_str(), kUsage);
+        return 2;
+    } catch (const UnknownOutput& error) {
+        std::fprintf(stderr, "vnplayer: %s\n", error.what());
+        return 2;
+    }
+    std::optional<std::vector<Byte>> song = readSong(options.file);
+    if (!song) return 1;
+    tty::installInterruptHandler();
+    // Made now: the music clock's 0 is the moment the song is handed over.
+    PlayerMedia media(MediaOptions{.fast = options.fast, .output = options.output});
+    if (!media.musicProblem().empty())
+        std::fprintf(stderr, "vnplayer: music: %s; the music is silent\n",
+                     media.musicProblem().c_str());
+    Music& music = media.music();
+    music.SetErrorSink([](std::string text) { showMessage(text); });
+    music.SetLoop(!options.once);
+    for (const std::string& error : music.PlayBgm(options.file, [&] { return std::move(song); }))
+        showMessage(error);
+    if (!music.SongLoaded()) {
+        music.StopBgm();
+        return 1;
+    }
+    const int status = play(media, options);
+    music.SetErrorSink({});
+    return status;
+}
+
+int listOutputs() {
+    for (const OutputChoice& choice : ListOutputs())
+        std::printf("%-24s %s\n", choice.name.c_str(), choice.description.c_str());
+    return 0;
+}
+
+}  // namespace vornal

@@ -1,0 +1,56 @@
+#include "player/music/outputs/LogOutput.h"
+
+#include <cstdio>
+
+namespace vornal {
+
+namespace {
+
+void AppendHex(std::string& out, Byte b) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    if (!out.empty()) out.push_back(' ');
+    out.push_back(kDigits[b >> 4]);
+    out.push_back(kDigits[b & 0x0F]);
+}
+
+}  // namespace
+
+std::string FormatMillis(std::int64_t micros) {
+    char text[32];
+    const long long whole = micros / 1000;
+    const long long part = micros % 1000;
+    std::snprintf(text, sizeof text, "%lld.%03lld", whole, part < 0 ? -part : part);
+    return text;
+}
+
+void LogOutput::line(std::int64_t micros, std::string_view what) {
+    sink_(FormatMillis(micros) + " " + std::string(what));
+}
+
+void LogOutput::open(std::int64_t stepMicros) {
+    line(stepMicros, "open");
+}
+
+void LogOutput::shortMessage(std::uint32_t message, SendTime at) {
+    std::string bytes;
+    for (int shift = 0; shift < 24; shift += 8)
+        AppendHex(bytes, static_cast<Byte>(message >> shift));
+    line(at.stepMicros, bytes);
+}
+
+void LogOutput::longMessage(std::span<const Byte> message, SendTime at) {
+    std::string bytes;
+    for (const Byte b : message)
+        AppendHex(bytes, b);
+    line(at.stepMicros, bytes);
+}
+
+void LogOutput::reset(std::int64_t stepMicros) {
+    line(stepMicros, "reset");
+}
+
+void LogOutput::close(std::int64_t stepMicros) {
+    line(stepMicros, "close");
+}
+
+}  // namespace vornal
