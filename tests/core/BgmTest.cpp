@@ -81,5 +81,49 @@ TEST_F(Bgm, OpeningAnotherGameStopsTheSong) {
     EXPECT_FALSE(music_->GetState().loaded);
 }
 
+// Save files hold an empty picture: this test is about the music they keep.
+class NoPictures final : public PictureCodec {
+public:
+    Bitmap decode(std::span<const Byte>, PictureFormat) const override {
+        throw PictureError("no pictures here");
+    }
+    std::vector<Byte> encodeBmp(const Bitmap&) const override { return {}; }
+};
+
+TEST_F(Bgm, ASavedRepeatingSongStartsAgainOnLoad) {
+    std::ofstream(dir_ / "other.mid", std::ios::binary) << kSong;
+    StubHost host;
+    NoPictures pictures;
+    std::vector<std::string> log;
+    Engine engine(host,
+                  MediaServices{&pictures, nullptr,
+                                &music(std::make_unique<LogOutput>(
+                                    [&](std::string_view line) { log.emplace_back(line); }))});
+    ASSERT_TRUE(engine.OpenScriptText(
+        "*SCENE s\n*BGM song\n>save\n*SAVE 1\n>other\n*BGM other 0\n>load\n*LOAD 1\n"
+        "*SCENEEND\n",
+        dir_ / "game.vns"));
+    host.runIdle(engine);
+    time_->advanceTo(300'000);
+    const auto type = [&](std::string_view command) {
+        engine.ProcessInput(command);
+        host.runIdle(engine);
+    };
+    type("save");
+    type("other");
+    time_->advanceTo(400'000);
+    ASSERT_EQ(music_->GetState().file, "other.mid");
+    log.clear();
+    type("load");
+    const Music::State state = music_->GetState();
+    EXPECT_TRUE(state.loaded);
+    EXPECT_TRUE(state.loop);
+    EXPECT_EQ(state.file, "song.mid");
+    time_->advanceTo(500'000);
+    // The other song is stopped, the saved one starts from its beginning.
+    EXPECT_EQ(log, (std::vector<std::string>{"400.000 reset", "400.000 close", "410.000 open",
+                                             "420.000 90 3C 64"}));
+}
+
 }  // namespace
 }  // namespace vornal::test
