@@ -15,7 +15,11 @@ PlayerMedia::PlayerMedia(const MediaOptions& options,
       pictures_(std::make_unique<PictureFiles>()),
       sound_(std::make_unique<SdlSound>(
           SdlSound::Settings{.muted = options.mute || options.fast, .notice = std::move(notice)})) {
-    MadeOutput output = MakeOutput(options.output);
+    // --fast hears nothing unless an output is named: the terminal does not wait for the
+    // music, and a synthesizer driven by simulated time would make no sense.
+    MadeOutput output = options.fast && options.output.empty()
+                            ? MadeOutput{std::make_unique<NullOutput>(), {}}
+                            : MakeOutput(options.output);
     musicProblem_ = std::move(output.problem);
     std::unique_ptr<Timebase> timebase;
     if (options.fast) {

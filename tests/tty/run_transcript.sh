@@ -46,6 +46,12 @@ else
     cp -R "$(cd "$dir" && cd "$(dirname "$game")" && pwd -P)" "$work/game"
 fi
 args[${#args[@]}-1]=$(basename "$game")
+# NAME.expected.png beside the transcript: the picture area the playthrough leaves, composed
+# independently (by ImageMagick from the same files).
+expected_png=${transcript%.transcript}.expected.png
+if [[ -e $expected_png ]]; then
+    args=(--picture-out "$work/area.png" "${args[@]}")
+fi
 (cd "$work/game" && timeout -k 5 "${VORNAL_TRANSCRIPT_TIMEOUT:-30}" "$vnplayer" "${args[@]}") \
     < "$work/input" > "$work/raw" 2> "$work/stderr"
 status=$?
@@ -66,6 +72,14 @@ if [[ ${VORNAL_BLESS:-0} == 1 ]]; then
 fi
 
 failed=0
+if [[ -e $expected_png ]]; then
+    # JPEG decoders may differ by a few levels (up to 3 of 255 here).
+    differing=$(compare -metric AE -fuzz 2% "$work/area.png" "$expected_png" null: 2>&1)
+    if [[ $differing != 0 ]]; then
+        echo "$transcript: the picture area differs from $expected_png in $differing pixels"
+        failed=1
+    fi
+fi
 if ! diff -u --label expected --label actual "$work/expected" "$work/actual"; then
     echo "$transcript: the output differs (VORNAL_BLESS=1 accepts it after an intended change)"
     failed=1
