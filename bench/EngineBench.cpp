@@ -5,33 +5,22 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/QuietHost.h"
 #include "player/core/Engine.h"
 #include "player/core/Matcher.h"
 
 namespace {
 
-class NullHost : public vornal::Host {
+// Answers Yes and "1"; counts the idle requests as QuietHost does.
+class NullHost final : public vornal::fuzz::QuietHost {
 public:
-    bool idle = false;
-    void linesAppended(std::span<const std::string>) override {}
-    void linesRemovedFromTop(std::size_t) override {}
-    void messagesCleared() override {}
-    void enableInput(bool) override {}
-    void clearAndFocusInput() override {}
-    void setCaption(std::string_view) override {}
-    void setPictureAreaSize(int, int) override {}
-    void pictureChanged() override {}
-    void waitForSound(std::chrono::milliseconds) override {}
-    void showMessage(std::string_view) override {}
     bool askYesNo(std::string_view) override { return true; }
     std::string askInput(std::string_view) override { return "1"; }
-    void setGameTimerEnabled(bool) override {}
-    void requestIdle() override { idle = true; }
 };
 
 void runUntilIdle(vornal::Engine& engine, NullHost& host) {
-    while (host.idle) {
-        host.idle = false;
+    while (host.idleRequests > 0) {
+        host.idleRequests = 0;
         engine.AppIdle();
     }
 }

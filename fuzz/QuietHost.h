@@ -1,4 +1,4 @@
-// A host that shows nothing and answers No, for fuzz targets that drive an engine.
+// A host that shows nothing and answers No, for fuzz targets and benchmarks that drive an engine.
 #pragma once
 
 #include <string>
