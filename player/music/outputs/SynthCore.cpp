@@ -47,6 +47,9 @@ SynthCore::SynthCore(const std::string& soundFont) {
     settings_.reset(new_fluid_settings());
     if (!settings_) throw MidiOutputError("the synthesizer could not be set up");
     fluid_settings_setnum(settings_.get(), "synth.sample-rate", kSampleRate);
+    // As many voices as the General MIDI synthesizers of the games' time had: a dense song's
+    // release tails then take the oldest voices instead of piling up.
+    fluid_settings_setint(settings_.get(), "synth.polyphony", 64);
     synth_.reset(new_fluid_synth(settings_.get()));
     if (!synth_) throw MidiOutputError("the synthesizer could not be started: " + LastFluidError());
     if (fluid_synth_sfload(synth_.get(), soundFont.c_str(), 1) == FLUID_FAILED)
