@@ -5,15 +5,13 @@
 #include "codec/Archive.h"
 #include "common/SjisText.h"
 #include "packer/VnpackCli.h"
+#include "player/core/ScriptText.h"
 
 namespace vornal::pack {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// As the player: a larger script is refused.
-constexpr std::int64_t kMaxScriptBytes = std::int64_t{64} << 20;
 
 std::vector<Byte> readScript(const fs::path& file) {
     std::error_code error;

@@ -37,8 +37,6 @@ struct Engine::Impl {
     // How many *GOSUB returns may be pending: a script that calls itself forever stops
     // there instead of eating memory.
     static constexpr std::size_t kMaxStackDepth = 100'000;
-    // Scripts larger than this are refused.
-    static constexpr std::int64_t kMaxScriptBytes = 64 << 20;
     static constexpr std::size_t kDefaultSliceLines = 20'000;
     static constexpr auto kSliceTime = std::chrono::milliseconds(4);
     // Data files larger than this are refused rather than read into memory.

@@ -9,83 +9,50 @@ namespace vornal::save {
 
 namespace {
 
-void putInt32(std::vector<Byte>& out, std::int32_t value) {
-    const auto v = static_cast<std::uint32_t>(value);
-    for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(static_cast<Byte>(v >> shift));
+// A count of `width`-byte values that must fit in what is left of `in` and in `most`.
+std::int32_t readCount(MemoryStream& in, const char* what, std::int64_t width, std::int64_t most) {
+    const std::int32_t n = in.readInt32();
+    if (n < 0 || n > most || n * width > in.remaining()) {
+        throw SaveFormatError(std::string("the state record's ") + what + " is " +
+                              std::to_string(n));
+    }
+    return n;
 }
 
-// Reads the record front to back; running past its end is a damaged record.
-class RecordReader {
-public:
-    explicit RecordReader(std::span<const Byte> bytes) : bytes_(bytes) {}
-
-    std::size_t remaining() const { return bytes_.size() - pos_; }
-
-    std::int32_t int32(const char* what) {
-        const std::span<const Byte> b = take(4, what);
-        return static_cast<std::int32_t>(
-            static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
-            static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24);
-    }
-
-    // A count of `width`-byte values that must fit in what is left and in `most`.
-    std::int32_t count(const char* what, std::size_t width, std::int64_t most) {
-        const std::int32_t n = int32(what);
-        if (n < 0 || n > most || static_cast<std::size_t>(n) * width > remaining()) {
-            throw SaveFormatError(std::string("the state record's ") + what + " is " +
-                                  std::to_string(n));
-        }
-        return n;
-    }
-
-    std::span<const Byte> take(std::size_t n, const char* what) {
-        if (n > remaining())
-            throw SaveFormatError(std::string("the state record ends inside its ") + what);
-        const std::span<const Byte> b = bytes_.subspan(pos_, n);
-        pos_ += n;
-        return b;
-    }
-
-private:
-    std::span<const Byte> bytes_;
-    std::size_t pos_ = 0;
-};
-
-GameState decodeState(std::span<const Byte> record, const ScriptLimits& limits) {
-    RecordReader in(record);
+// Reads the record front to back; running past its end is a read error, which the caller
+// reports as a damaged file.
+GameState decodeState(std::vector<Byte> record, const ScriptLimits& limits) {
+    MemoryStream in(std::move(record));
     GameState state;
     const auto inScript = [&](std::int32_t line) { return line >= 0 && line <= limits.lineCount; };
-    in.int32("format number");  // not compared: the layout has never changed
-    state.scene = in.int32("scene");
+    in.readInt32();  // the format number, not compared: the layout has never changed
+    state.scene = in.readInt32();
     if (!inScript(state.scene)) throw SaveFormatError("the scene lies outside the script");
-    state.musicLoaded = in.int32("music flag") != 0;
-    state.musicLoop = in.int32("loop flag") != 0;
-    const std::int32_t songLength = in.count("song name length", 1, INT32_MAX);
-    const std::span<const Byte> song = in.take(static_cast<std::size_t>(songLength), "song name");
-    state.song.assign(song.begin(), song.end());
+    state.musicLoaded = in.readInt32() != 0;
+    state.musicLoop = in.readInt32() != 0;
+    state.song.resize(static_cast<std::size_t>(readCount(in, "song name length", 1, INT32_MAX)));
+    in.readExact(std::span(reinterpret_cast<Byte*>(state.song.data()), state.song.size()));
 
-    const std::int32_t flags = in.count("flag count", 4, kMaxFlags);
-    for (std::int32_t i = 0; i < flags; ++i)
-        state.flags.push_back(in.int32("flags"));
+    state.flags.resize(static_cast<std::size_t>(readCount(in, "flag count", 4, kMaxFlags)));
+    for (std::int32_t& value : state.flags)
+        value = in.readInt32();
 
     state.hasItems = in.remaining() > 0;
     if (state.hasItems) {
         const auto most = static_cast<std::int64_t>(limits.itemCount);
-        const std::int32_t items = in.count("item count", 4, most);
-        for (std::int32_t i = 0; i < items; ++i)
-            state.items.push_back(in.int32("items"));
+        state.items.resize(static_cast<std::size_t>(readCount(in, "item count", 4, most)));
+        for (std::int32_t& value : state.items)
+            value = in.readInt32();
     }
     state.hasStack = in.remaining() > 0;
     if (state.hasStack) {
-        const std::int32_t entries = in.count("stack depth", 8, limits.maxStackDepth);
-        for (std::int32_t i = 0; i < entries; ++i) {
-            sStackEntry entry;
-            entry.Scene = in.int32("stack");
-            entry.Line = in.int32("stack");
+        state.stack.resize(
+            static_cast<std::size_t>(readCount(in, "stack depth", 8, limits.maxStackDepth)));
+        for (sStackEntry& entry : state.stack) {
+            entry.Scene = in.readInt32();
+            entry.Line = in.readInt32();
             if (!inScript(entry.Scene) || !inScript(entry.Line))
                 throw SaveFormatError("a stack entry lies outside the script");
-            state.stack.push_back(entry);
         }
     }
     if (in.remaining() != 0) throw SaveFormatError("the state record is longer than its fields");
@@ -122,26 +89,26 @@ void addMember(StreamBundleWriter& bundle, std::span<const Byte> bytes) {
 }  // namespace
 
 std::vector<Byte> EncodeState(const GameState& state) {
-    std::vector<Byte> out;
-    putInt32(out, kFormatNumber);
-    putInt32(out, state.scene);
-    putInt32(out, state.musicLoaded ? 1 : 0);
-    putInt32(out, state.musicLoop ? 1 : 0);
+    MemoryStream out;
+    out.writeInt32(kFormatNumber);
+    out.writeInt32(state.scene);
+    out.writeInt32(state.musicLoaded ? 1 : 0);
+    out.writeInt32(state.musicLoop ? 1 : 0);
     const std::string_view song = state.musicLoaded ? std::string_view(state.song) : "";
-    putInt32(out, static_cast<std::int32_t>(song.size()));
-    out.insert(out.end(), song.begin(), song.end());
-    putInt32(out, kSavedFlags);
+    out.writeInt32(static_cast<std::int32_t>(song.size()));
+    out.writeExact(std::span(reinterpret_cast<const Byte*>(song.data()), song.size()));
+    out.writeInt32(kSavedFlags);
     for (std::int32_t i = 0; i < kSavedFlags; ++i)
-        putInt32(out, static_cast<std::size_t>(i) < state.flags.size() ? state.flags[i] : 0);
-    putInt32(out, static_cast<std::int32_t>(state.items.size()));
+        out.writeInt32(static_cast<std::size_t>(i) < state.flags.size() ? state.flags[i] : 0);
+    out.writeInt32(static_cast<std::int32_t>(state.items.size()));
     for (std::int32_t value : state.items)
-        putInt32(out, value);
-    putInt32(out, static_cast<std::int32_t>(state.stack.size()));
+        out.writeInt32(value);
+    out.writeInt32(static_cast<std::int32_t>(state.stack.size()));
     for (const sStackEntry& entry : state.stack) {
-        putInt32(out, entry.Scene);
-        putInt32(out, entry.Line);
+        out.writeInt32(entry.Scene);
+        out.writeInt32(entry.Line);
     }
-    return out;
+    return out.takeBytes();
 }
 
 void WriteSaveFile(Stream& dest, std::span<const Byte> pictureBmp, std::span<const Byte> state) {
@@ -161,9 +128,9 @@ Contents ReadSaveFile(std::vector<Byte> file, const ScriptLimits& limits) {
         stream.setPosition(static_cast<std::int64_t>(kMagic.size()));
         if (stream.readInt32() != 2) throw SaveFormatError("the bundle does not hold two members");
         contents.picture = readMember(stream, 0, kMaxPictureBytes);
-        const std::vector<Byte> record = readMember(stream, 1, kMaxStateBytes);
+        std::vector<Byte> record = readMember(stream, 1, kMaxStateBytes);
         if (stream.remaining() != 0) throw SaveFormatError("bytes follow the last member");
-        contents.state = decodeState(record, limits);
+        contents.state = decodeState(std::move(record), limits);
     } catch (const StreamError& error) {
         throw SaveFormatError(error.what());
     }

@@ -64,6 +64,9 @@ enum LineKind : std::int8_t {
 };
 std::int8_t ClassifyLine(std::string_view line);
 
+// Scripts larger than this are refused, by the player and by the checker alike.
+inline constexpr std::int64_t kMaxScriptBytes = std::int64_t{64} << 20;
+
 // Splits at CR LF, lone LF and lone CR; a final line end adds no empty line.
 std::vector<std::string> SplitScriptLines(std::span<const std::uint8_t> text);
 

@@ -56,6 +56,14 @@ void vignette(QPainter& p, qreal strength) {
     p.fillRect(0, 0, kWidth, kHeight, shade);
 }
 
+// The lamp's warm light around `centre`, fading into darkness of `darkness` (alpha).
+void lampLight(QPainter& p, QPointF centre, qreal radius, QColor warm, int darkness) {
+    QRadialGradient light(centre, radius);
+    light.setColorAt(0, warm);
+    light.setColorAt(1, QColor(0, 0, 0, darkness));
+    p.fillRect(0, 0, kWidth, kHeight, light);
+}
+
 void planks(QPainter& p, int top, QColor near, QColor far) {
     QLinearGradient floor(0, top, 0, kHeight);
     floor.setColorAt(0, far);
@@ -229,11 +237,7 @@ QImage study(bool lit) {
     p.drawEllipse(QPointF(211, 134), 4, 4);
     p.setBrush(QColor(80, 52, 30));
     p.drawRect(QRectF(90, 156, 40, 16));
-    // The lamp's warm light.
-    QRadialGradient light(210, 96, 180);
-    light.setColorAt(0, QColor(255, 200, 120, 60));
-    light.setColorAt(1, QColor(0, 0, 0, 150));
-    p.fillRect(image.rect(), light);
+    lampLight(p, QPointF(210, 96), 180, QColor(255, 200, 120, 60), 150);
     return image;
 }
 
@@ -263,10 +267,7 @@ QImage cellar() {
     p.drawRect(QRectF(160, 112, 64, 40));
     p.drawLine(QPointF(160, 126), QPointF(224, 126));
     p.drawLine(QPointF(160, 140), QPointF(224, 140));
-    QRadialGradient light(60, 120, 200);
-    light.setColorAt(0, QColor(255, 190, 110, 40));
-    light.setColorAt(1, QColor(0, 0, 0, 190));
-    p.fillRect(image.rect(), light);
+    lampLight(p, QPointF(60, 120), 200, QColor(255, 190, 110, 40), 190);
     return image;
 }
 
