@@ -518,6 +518,9 @@ private slots:
         QVERIFY(form.HaltedLine().isVisible());
         QCOMPARE(form.HaltedLine().text(), QStringLiteral("ゲームは停止しました: ") + reason);
         QVERIFY(form.HaltedLine().geometry().top() >= form.Client().geometry().bottom());
+        // The window grows by the line, downwards only.
+        QCOMPARE(form.width(), form.Client().width());
+        QVERIFY(form.HaltedLine().height() > 0);
         // The game's own text is what it was; a typed command still only echoes.
         QCOMPARE(memoLines(form), QStringList({"前。", "後。"}));
         type(form, QStringLiteral("x"));
