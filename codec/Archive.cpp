@@ -14,84 +14,177 @@ namespace {
 constexpr std::int64_t kEntryFieldsAfterLength = 12;
 constexpr std::int64_t kEntryHeaderSize = 4 + kEntryFieldsAfterLength;
 
+std::string damagedPrefix(const std::string& archiveName) {
+    return "damaged archive '" + archiveName + "': ";
+}
+
 [[noreturn]] void refuse(const Stream& archive, const std::string& detail) {
-    throw StreamError("damaged archive '" + archive.name() + "': " + detail);
+    throw StreamError(damagedPrefix(archive.name()) + detail);
 }
 
 std::string entryLabel(std::int32_t index) {
     return "entry " + std::to_string(index);
 }
 
-// The checks that need only the header; the data is judged without being read.
-void checkSizes(const Stream& archive, const ArchiveEntryInfo& e) {
-    if (e.unpackedSize < 0) {
-        refuse(archive,
-               entryLabel(e.index) + " has a negative size " + std::to_string(e.unpackedSize));
-    }
+// The checks that need only the header; the data is judged without being read. Empty
+// when the sizes are possible.
+std::string sizeProblem(const ArchiveEntryInfo& e) {
+    if (e.unpackedSize < 0) return "negative size " + std::to_string(e.unpackedSize);
     if (!e.compressed && e.unpackedSize != e.dataLength) {
-        refuse(archive, entryLabel(e.index) + " is stored with " + std::to_string(e.dataLength) +
-                            " bytes but claims " + std::to_string(e.unpackedSize));
+        return "stored with " + std::to_string(e.dataLength) + " bytes but claims " +
+               std::to_string(e.unpackedSize);
     }
     if (e.compressed && e.unpackedSize > MaxDecodedSize(e.dataLength)) {
-        refuse(archive, entryLabel(e.index) + " claims " + std::to_string(e.unpackedSize) +
-                            " bytes, more than its " + std::to_string(e.dataLength) +
-                            " stored bytes can decode to");
+        return "claims " + std::to_string(e.unpackedSize) + " bytes, more than its " +
+               std::to_string(e.dataLength) + " stored bytes can decode to";
     }
+    return {};
+}
+
+void checkSizes(const Stream& archive, const ArchiveEntryInfo& e) {
+    const std::string problem = sizeProblem(e);
+    if (!problem.empty()) refuse(archive, entryLabel(e.index) + ": " + problem);
+}
+
+// The entry count; a file too short to hold it is damaged, one without the magic is no
+// archive (nullopt).
+std::optional<std::int32_t> readCount(Stream& archive, std::int64_t fileSize) {
+    archive.setPosition(0);
+    std::array<Byte, 4> magic{};
+    if (archive.read(magic) != magic.size() || magic != kArchiveMagic) return std::nullopt;
+    if (fileSize < 8) refuse(archive, "the file ends inside the entry count");
+    const std::int32_t count = archive.readInt32();
+    if (count < 0) refuse(archive, "negative entry count " + std::to_string(count));
+    return count;
+}
+
+// One entry's header as read at `pos`, judged against the file.
+struct EntryHeader {
+    ArchiveEntryInfo info;
+    bool nameRead = false;
+    std::string problem;    // empty when the entry is sound
+    bool walkable = false;  // the next entry begins where this one's data ends
+};
+
+EntryHeader readEntryHeader(Stream& archive, std::int64_t pos, std::int64_t fileSize,
+                            std::int32_t index) {
+    EntryHeader h;
+    h.info.index = index;
+    if (fileSize - pos < kEntryHeaderSize) {
+        h.problem = "the file ends inside its header";
+        return h;
+    }
+    archive.setPosition(pos);
+    const std::int32_t entryLength = archive.readInt32();
+    h.info.unpackedSize = archive.readInt32();
+    h.info.compressed = archive.readInt32() != 0;
+    const std::int32_t nameLength = archive.readInt32();
+    if (entryLength < kEntryFieldsAfterLength) {
+        h.problem = "EntryLength " + std::to_string(entryLength) + " is below its 12 header bytes";
+        return h;
+    }
+    if (nameLength < 0 || nameLength > entryLength - kEntryFieldsAfterLength) {
+        h.problem = "NameLength " + std::to_string(nameLength) + " does not fit its EntryLength " +
+                    std::to_string(entryLength);
+        return h;
+    }
+    const std::int64_t bodyLength = entryLength - kEntryFieldsAfterLength;
+    const std::int64_t left = fileSize - (pos + kEntryHeaderSize);
+    if (nameLength <= left) {
+        h.info.name.assign(static_cast<std::size_t>(nameLength), '\0');
+        archive.readExact(std::span(reinterpret_cast<Byte*>(h.info.name.data()),
+                                    static_cast<std::size_t>(nameLength)));
+        h.nameRead = true;
+    }
+    h.info.dataOffset = pos + kEntryHeaderSize + nameLength;
+    h.info.dataLength = static_cast<std::int32_t>(bodyLength - nameLength);
+    if (bodyLength > left) {
+        h.problem = "the file is cut short inside it (" + std::to_string(bodyLength) +
+                    " bytes of name and data, " + std::to_string(left) + " left)";
+        return h;
+    }
+    h.walkable = true;
+    h.problem = sizeProblem(h.info);
+    return h;
 }
 
 }  // namespace
 
 bool WalkArchive(Stream& archive, const std::function<bool(const ArchiveEntryInfo&)>& visit) {
-    archive.setPosition(0);
-    std::array<Byte, 4> magic{};
-    if (archive.read(magic) != magic.size() || magic != kArchiveMagic) return false;
-
     const std::int64_t fileSize = archive.size();
-    if (fileSize < 8) refuse(archive, "the file ends inside the entry count");
-    const std::int32_t count = archive.readInt32();
+    const std::optional<std::int32_t> count = readCount(archive, fileSize);
+    if (!count) return false;
     // Every entry takes at least its 16 header bytes, so a larger count cannot be real.
-    if (count < 0 || count > (fileSize - 8) / kEntryHeaderSize) {
-        refuse(archive, "entry count " + std::to_string(count) + " does not fit in " +
+    if (*count > (fileSize - 8) / kEntryHeaderSize) {
+        refuse(archive, "entry count " + std::to_string(*count) + " does not fit in " +
                             std::to_string(fileSize) + " bytes");
     }
-
     std::int64_t pos = 8;
-    ArchiveEntryInfo e;
-    for (std::int32_t i = 0; i < count; ++i) {
-        if (fileSize - pos < kEntryHeaderSize) {
-            refuse(archive, "the file ends inside the header of " + entryLabel(i));
-        }
-        const std::int32_t entryLength = archive.readInt32();
-        e.index = i;
-        e.unpackedSize = archive.readInt32();
-        e.compressed = archive.readInt32() != 0;
-        const std::int32_t nameLength = archive.readInt32();
-        if (entryLength < kEntryFieldsAfterLength) {
-            refuse(archive, entryLabel(i) + " has EntryLength " + std::to_string(entryLength) +
-                                ", below its 12 header bytes");
-        }
-        if (nameLength < 0 || nameLength > entryLength - kEntryFieldsAfterLength) {
-            refuse(archive, entryLabel(i) + " has NameLength " + std::to_string(nameLength) +
-                                ", which does not fit its EntryLength " +
-                                std::to_string(entryLength));
-        }
-        const std::int64_t bodyLength = entryLength - kEntryFieldsAfterLength;
-        if (bodyLength > fileSize - (pos + kEntryHeaderSize)) {
-            refuse(archive, "the file is cut short inside " + entryLabel(i) + " (" +
-                                std::to_string(bodyLength) + " bytes of name and data, " +
-                                std::to_string(fileSize - pos - kEntryHeaderSize) + " left)");
-        }
-        e.name.assign(static_cast<std::size_t>(nameLength), '\0');
-        archive.readExact(std::span(reinterpret_cast<Byte*>(e.name.data()),
-                                    static_cast<std::size_t>(nameLength)));
-        e.dataOffset = pos + kEntryHeaderSize + nameLength;
-        e.dataLength = static_cast<std::int32_t>(bodyLength - nameLength);
-        checkSizes(archive, e);
-        if (!visit(e)) return true;
-        pos = e.dataOffset + e.dataLength;
-        archive.setPosition(pos);
+    for (std::int32_t i = 0; i < *count; ++i) {
+        const EntryHeader h = readEntryHeader(archive, pos, fileSize, i);
+        if (!h.problem.empty()) refuse(archive, entryLabel(i) + ": " + h.problem);
+        if (!visit(h.info)) return true;
+        pos = h.info.dataOffset + h.info.dataLength;
     }
     return true;
+}
+
+ArchiveSurvey SurveyArchive(Stream& archive) {
+    ArchiveSurvey survey;
+    survey.archiveName = archive.name();
+    const std::int64_t fileSize = archive.size();
+    std::optional<std::int32_t> count;
+    try {
+        count = readCount(archive, fileSize);
+    } catch (const StreamError& e) {
+        survey.isArchive = true;
+        survey.damage = e.what();
+        return survey;
+    }
+    if (!count) return survey;
+    survey.isArchive = true;
+    survey.announced = *count;
+    std::int64_t pos = 8;
+    for (std::int32_t i = 0; i < *count && pos < fileSize; ++i) {
+        EntryHeader h = readEntryHeader(archive, pos, fileSize, i);
+        survey.entries.push_back({std::move(h.info), h.nameRead, std::move(h.problem)});
+        if (!h.walkable) break;
+        const ArchiveEntryInfo& e = survey.entries.back().info;
+        pos = e.dataOffset + e.dataLength;
+    }
+    return survey;
+}
+
+std::string ArchiveSurvey::damageLine(
+    const SurveyedEntry& entry,
+    const std::function<std::string(std::string_view)>& showName) const {
+    std::string label = entryLabel(entry.info.index);
+    if (entry.nameKnown) label += " '" + showName(entry.info.name) + "'";
+    return damagedPrefix(archiveName) + label + ": " + entry.damage;
+}
+
+std::vector<std::string> ArchiveSurvey::damageLines(
+    const std::function<std::string(std::string_view)>& showName) const {
+    std::vector<std::string> lines;
+    const std::string prefix = damagedPrefix(archiveName);
+    if (!damage.empty()) lines.push_back(damage);
+    for (const SurveyedEntry& entry : entries) {
+        if (!entry.damage.empty()) lines.push_back(damageLine(entry, showName));
+    }
+    const auto reached = static_cast<std::int32_t>(entries.size());
+    if (reached < announced) {
+        const std::string which =
+            reached + 1 == announced
+                ? entryLabel(reached)
+                : "entries " + std::to_string(reached) + " to " + std::to_string(announced - 1);
+        // The walk ended at the end of the file, or at an entry whose extent is unknown.
+        const bool atEnd = entries.empty() || entries.back().damage.empty();
+        lines.push_back(prefix + which + " cannot be reached: " +
+                        (atEnd ? std::string("the file ends before ") +
+                                     (reached + 1 == announced ? "it" : "them")
+                               : "the walk cannot pass " + entryLabel(reached - 1)));
+    }
+    return lines;
 }
 
 void ReadArchiveData(const ArchiveEntryInfo& entry, Stream& archive, MemoryStream& dest) {
@@ -118,7 +211,7 @@ void ReadArchiveData(const ArchiveEntryInfo& entry, Stream& archive, MemoryStrea
     const auto wanted = static_cast<std::size_t>(entry.unpackedSize);
     if (dest.bytes().size() < wanted) {
         dest.clear();
-        refuse(archive, entryLabel(entry.index) + " decodes to fewer bytes than it claims");
+        refuse(archive, entryLabel(entry.index) + ": decodes to fewer bytes than it claims");
     }
     if (dest.bytes().size() > wanted) {
         // Only damaged data overshoots (a token running past the size); keep exactly the

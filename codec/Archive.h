@@ -40,6 +40,36 @@ struct ArchiveEntryInfo {
 // file does not begin with the magic; throws StreamError on a damaged header.
 bool WalkArchive(Stream& archive, const std::function<bool(const ArchiveEntryInfo&)>& visit);
 
+// One entry as a survey found it.
+struct SurveyedEntry {
+    ArchiveEntryInfo info;  // the fields as the header gives them
+    bool nameKnown = false;
+    std::string damage;  // what is wrong with it (English); empty when it is sound
+};
+
+// The whole archive judged at once, from the headers alone: every entry's extent against
+// the file, and its sizes. Unlike WalkArchive it goes on past a damaged entry whenever
+// the next one can still be found, so a game can be opened with what is sound in it.
+struct ArchiveSurvey {
+    std::string archiveName;
+    bool isArchive = false;              // begins with the magic
+    std::int32_t announced = 0;          // the entry count the archive declares
+    std::vector<SurveyedEntry> entries;  // every entry the walk reached, in file order
+    std::string damage;  // the archive itself is damaged (no count): nothing can be found
+
+    // "damaged archive 'PATH': entry 3 'ROOM.BMP': the file is cut short inside it (...)":
+    // one line per damaged entry and one for the entries that cannot be reached.
+    // `showName` converts an entry's Shift-JIS name for the screen.
+    std::vector<std::string> damageLines(
+        const std::function<std::string(std::string_view)>& showName) const;
+    // The line of one damaged entry.
+    std::string damageLine(const SurveyedEntry& entry,
+                           const std::function<std::string(std::string_view)>& showName) const;
+};
+
+// Throws StreamError only when the file cannot be read.
+ArchiveSurvey SurveyArchive(Stream& archive);
+
 // Replaces `dest`'s content with the entry's `unpackedSize` bytes, position 0. Throws
 // StreamError naming the archive when the stored data cannot produce them; `dest` is
 // empty then.

@@ -107,11 +107,14 @@ void WriteArchiveFile(const PackJob& job, const ProgressCallback& progress) {
             writer.addEntry(names[i], source, static_cast<std::int32_t>(size));
         }
         writer.finish();
+        // The last report comes before the archive replaces the old one: whatever it
+        // throws (a cancel) still leaves the target as it was, and nothing can be called
+        // once the archive is committed.
+        if (progress) progress(PackProgress{entryCount, entryCount, nullptr});
         out.commit();
     } catch (const StreamError& e) {
         throw PackError("cannot write '" + job.archive.string() + "': " + e.what());
     }
-    if (progress) progress(PackProgress{entryCount, entryCount, nullptr});
 }
 
 }  // namespace vornal::pack

@@ -22,7 +22,9 @@ struct PackJob {
 };
 
 // Where the procedure stands: called before entry `entry` (0 = the script) of
-// `entryCount` is compressed, and once more with entry == entryCount when all are done.
+// `entryCount` is compressed, and once more with entry == entryCount when all are written,
+// just before the archive replaces its target. A callback that throws stops the procedure
+// with the target untouched; none is called after the archive is committed.
 struct PackProgress {
     std::size_t entry;
     std::size_t entryCount;

@@ -62,28 +62,40 @@ int RunList(std::span<const std::string> args, std::FILE* out, std::FILE* err) {
     if (parsed.positional.size() > 1) throw UsageError("list takes one archive");
     try {
         FileStream archive(path, FileStream::Mode::read);
+        // Judged whole, as the player judges it when it opens the game: every sound entry
+        // is listed, and each damage is named once.
+        const ArchiveSurvey survey = SurveyArchive(archive);
+        if (!survey.isArchive) {
+            Complain(err, "'" + path + "' is not a scenario archive");
+            return kExitFailure;
+        }
+        if (!survey.damage.empty()) {
+            Complain(err, survey.damage);
+            return kExitFailure;
+        }
         std::int64_t unpacked = 0, stored = 0, count = 0;
-        bool isArchive = WalkArchive(archive, [&](const ArchiveEntryInfo& e) {
+        for (const SurveyedEntry& entry : survey.entries) {
+            if (!entry.damage.empty()) continue;
+            const ArchiveEntryInfo& e = entry.info;
             std::fprintf(out, "%12" PRId32 " %12" PRId32 " %7s  %s\n", e.unpackedSize, e.dataLength,
                          ratio(e.dataLength, e.unpackedSize).c_str(), printable(e.name).c_str());
             unpacked += e.unpackedSize;
             stored += e.dataLength;
             ++count;
-            return true;
-        });
-        if (!isArchive) {
-            Complain(err, "'" + path + "' is not a scenario archive");
-            return kExitFailure;
         }
         std::fprintf(out, "%12" PRId64 " %12" PRId64 " %7s  total (%" PRId64 " %s)\n", unpacked,
                      stored, ratio(stored, unpacked).c_str(), count,
                      count == 1 ? "entry" : "entries");
+        const std::vector<std::string> damage = survey.damageLines(printable);
+        if (!damage.empty()) std::fflush(out);
+        for (const std::string& line : damage)
+            Complain(err, line);
+        return damage.empty() ? kExitOk : kExitFailure;
     } catch (const StreamError& e) {
         std::fflush(out);
         Complain(err, e.what());
         return kExitFailure;
     }
-    return kExitOk;
 }
 
 int RunExtract(std::span<const std::string> args, std::FILE* /*out*/, std::FILE* err) {

@@ -27,8 +27,9 @@ public:
     // on the worker before each progress report (tests hold a save open with it).
     PackRun(QObject& receiver, PackJob job, Progress progress, Done done,
             ProgressCallback workerHook = {});
-    // Cancels at the next file and waits for the worker (std::jthread's own ending). The
-    // temporary file goes, the old archive stays, and `done` is not called.
+    // Cancels at the next report and waits for the worker (std::jthread's own ending): the
+    // temporary file goes, the old archive stays, and `done` is not called. Past the last
+    // report the archive is being committed; that is not cancelled, and `done` runs.
     ~PackRun() = default;
     PackRun(const PackRun&) = delete;
     PackRun& operator=(const PackRun&) = delete;

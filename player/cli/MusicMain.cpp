@@ -2,6 +2,7 @@
 
 #include <poll.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -10,10 +11,11 @@
 #include <string_view>
 
 #include "codec/Stream.h"
+#include "common/ConsoleLines.h"
 #include "common/SjisText.h"
+#include "common/StopSignals.h"
 #include "player/media/PlayerMedia.h"
 #include "player/music/outputs/OutputRegistry.h"
-#include "player/tty/TtySession.h"
 
 namespace vornal {
 
@@ -72,51 +74,61 @@ MusicOptions parse(int argc, char** argv) {
     return options;
 }
 
+void complain(const std::string& text) {
+    console::line(stderr, "vnplayer: " + text);
+}
+
 std::optional<std::vector<Byte>> readSong(const std::string& file) {
     try {
         FileStream stream(file, FileStream::Mode::read);
         if (stream.size() > kMaxSongBytes) {
-            std::fprintf(stderr, "vnplayer: %s is too large for a song\n", file.c_str());
+            complain(file + " is too large for a song");
             return std::nullopt;
         }
         std::vector<Byte> bytes(static_cast<std::size_t>(stream.size()));
         stream.readExact(bytes);
         return bytes;
     } catch (const StreamError& error) {
-        std::fprintf(stderr, "vnplayer: cannot read %s: %s\n", file.c_str(), error.what());
+        complain("cannot read " + file + ": " + error.what());
         return std::nullopt;
     }
 }
 
 void showMessage(const std::string& sjisText) {
-    std::fprintf(stderr, "[message] %s\n", sjis::toUtf8(sjisText).c_str());
+    console::line(stderr, "[message] " + sjis::toUtf8(sjisText));
 }
 
-// Until a single play has ended, the time is up, or Ctrl-C.
+// Set by an error on the music's thread: the song no longer plays as asked.
+std::atomic<bool> gMusicFailed{false};
+
+bool playing(Music& music) {
+    return music.GetState().loaded && !gMusicFailed;
+}
+
+// Until a single play has ended, the time is up, the music fails or a stop signal comes.
 int play(PlayerMedia& media, const MusicOptions& options) {
     Music& music = media.music();
     if (options.fast) {
         const std::int64_t limitMs = options.seconds ? *options.seconds * 1000 : kFastLimitMs;
-        for (std::int64_t ms = 0; ms < limitMs && music.GetState().loaded; ms += kStep.count())
+        for (std::int64_t ms = 0; ms < limitMs && playing(music) && !stop::requested();
+             ms += kStep.count())
             media.advanceMusic(kStep);
-        if (!options.seconds && music.GetState().loaded)
-            std::fprintf(stderr, "vnplayer: the song had not ended after 24 hours; stopped\n");
-        music.StopBgm();
-        return 0;
-    }
-    const auto deadline = options.seconds ? std::optional(std::chrono::steady_clock::now() +
-                                                          std::chrono::seconds(*options.seconds))
-                                          : std::nullopt;
-    while (music.GetState().loaded && (!deadline || std::chrono::steady_clock::now() < *deadline)) {
-        if (tty::interruptRequested()) {
-            music.StopBgm();
-            return 130;
+        if (!options.seconds && playing(music) && !stop::requested())
+            complain("the song had not ended after 24 hours; stopped");
+    } else {
+        const auto deadline = options.seconds
+                                  ? std::optional(std::chrono::steady_clock::now() +
+                                                  std::chrono::seconds(*options.seconds))
+                                  : std::nullopt;
+        while (playing(music) && !stop::requested() &&
+               (!deadline || std::chrono::steady_clock::now() < *deadline)) {
+            // A short nap, cut short by a signal: the music plays on its own thread meanwhile.
+            ::poll(nullptr, 0, 20);
         }
-        // A short nap, cut short by Ctrl-C: the music plays on its own thread meanwhile.
-        ::poll(nullptr, 0, 20);
     }
     music.StopBgm();
-    return 0;
+    if (stop::requested()) return stop::exitCode();
+    return gMusicFailed ? 1 : 0;
 }
 
 }  // namespace
@@ -127,37 +139,47 @@ int runMusic(int argc, char** argv) {
         options = parse(argc, argv);
         CheckOutputName(options.output);
     } catch (const Usage& usage) {
-        std::fprintf(stderr, "vnplayer: %s\n%s", usage.reason.c_str(), kUsage);
+        console::raw(stderr, "vnplayer: " + usage.reason + "\n" + kUsage);
         return 2;
     } catch (const UnknownOutput& error) {
-        std::fprintf(stderr, "vnplayer: %s\n", error.what());
+        complain(error.what());
         return 2;
     }
     std::optional<std::vector<Byte>> song = readSong(options.file);
     if (!song) return 1;
-    tty::installInterruptHandler();
+    stop::installHandlers();
     // Made now: the music clock's 0 is the moment the song is handed over.
     PlayerMedia media(MediaOptions{.fast = options.fast, .output = options.output});
-    if (!media.musicProblem().empty())
-        std::fprintf(stderr, "vnplayer: music: %s; the music is silent\n",
-                     media.musicProblem().c_str());
+    // The song is all this mode plays: an output that cannot work (a file that cannot be
+    // created, no audio device) leaves nothing to do.
+    if (!media.musicProblem().empty()) {
+        complain("music: " + media.musicProblem());
+        return 1;
+    }
     Music& music = media.music();
-    music.SetErrorSink([](std::string text) { showMessage(text); });
+    music.SetErrorSink([](std::string text) {
+        gMusicFailed = true;
+        showMessage(text);
+    });
     music.SetLoop(!options.once);
     for (const std::string& error : music.PlayBgm(options.file, [&] { return std::move(song); }))
         showMessage(error);
-    if (!music.SongLoaded()) {
-        music.StopBgm();
-        return 1;
+    int status = music.SongLoaded() ? play(media, options) : 1;
+    // The file of wav: is complete only now (its header); a failure is the run's failure.
+    if (const std::string problem = media.finishMusic(); !problem.empty()) {
+        complain("music: " + problem);
+        if (status == 0) status = 1;
     }
-    const int status = play(media, options);
     music.SetErrorSink({});
     return status;
 }
 
 int listOutputs() {
-    for (const OutputChoice& choice : ListOutputs())
-        std::printf("%-24s %s\n", choice.name.c_str(), choice.description.c_str());
+    for (const OutputChoice& choice : ListOutputs()) {
+        std::string name = choice.name;
+        if (name.size() < 24) name.resize(24, ' ');
+        console::line(stdout, name + " " + choice.description);
+    }
     return 0;
 }
 

@@ -38,8 +38,7 @@ void Engine::Impl::CmdGosub(std::string_view line) {
     }
     if (GameStack.size() >= kMaxStackDepth) {
         // Runaway recursion: stop the game rather than grow without bound.
-        Halted = true;
-        ShowMessage(texts::StackTooDeep(CurLine, line));
+        Halt(texts::StackTooDeep(CurLine, line));
         return;
     }
     GameStack.push_back({CurScene, CurLine + 1});

@@ -12,9 +12,7 @@
 namespace vornal {
 
 void Engine::Impl::DataFileFailed(const std::string& name) {
-    // Set before the box: its event loop must not start another pass.
-    Halted = true;
-    ShowMessage(texts::DataReadFailed(name));
+    Halt(texts::DataReadFailed(name));
 }
 
 std::optional<std::vector<Byte>> Engine::Impl::GetDataFile(const std::string& name, DataKind kind) {
@@ -37,8 +35,7 @@ std::optional<std::vector<Byte>> Engine::Impl::GetDataFile(const std::string& na
         DataFilePath(kind == DataKind::Picture ? FileNamePart(name) : std::string_view(name));
     const std::filesystem::path tried = DataPath / relative;
     const auto cannotOpen = [&] {
-        Halted = true;
-        ShowMessage(texts::FileCannotOpen(sjis::fromUtf8(tried.string())));
+        Halt(texts::FileCannotOpen(sjis::fromUtf8(tried.string())));
         return std::nullopt;
     };
     const std::optional<std::filesystem::path> found = FindCaseBlind(DataPath, relative);

@@ -126,4 +126,8 @@ bool Engine::ArchiveOpen() const {
     return impl_->ArchiveStream != nullptr;
 }
 
+const std::vector<std::string>& Engine::OpeningProblems() const {
+    return impl_->OpeningProblems;
+}
+
 }  // namespace vornal

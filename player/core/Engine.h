@@ -26,6 +26,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "player/core/Host.h"
 #include "player/core/Media.h"
@@ -81,6 +82,10 @@ public:
     std::int32_t CurrentScene() const;
     std::size_t StackDepth() const;
     bool ArchiveOpen() const;
+    // What is damaged in the archive just opened, one line each ("damaged archive 'PATH':
+    // entry 3 'ROOM.BMP': ..."), Shift-JIS: the game plays what it can, and the host names
+    // these once, outside the game's text. Empty for a sound archive or a script.
+    const std::vector<std::string>& OpeningProblems() const;
 
 private:
     struct Impl;

@@ -64,6 +64,8 @@ struct Engine::Impl {
     bool ArchiveMode = false;
     std::unique_ptr<Stream> ArchiveStream;
     std::filesystem::path DataPath;
+    // Damaged data entries of the archive just opened (Engine::OpeningProblems()).
+    std::vector<std::string> OpeningProblems;
     std::string ScriptName;
 
     // Errors raised on the music timer's thread, shown on ours at the next idle step.
@@ -91,6 +93,9 @@ struct Engine::Impl {
     void ResetGame(const std::filesystem::path& file);
     bool InstallScript(std::span<const Byte> text, const std::filesystem::path& file);
     bool FailOpening(const std::string& message);
+    // Reads the script entry of an archive into `script`; returns why the archive is
+    // refused instead. Damage elsewhere in it goes to OpeningProblems.
+    std::optional<std::string> ReadArchiveScript(Stream& archive, MemoryStream& script);
 
     // Executor (Executor.cpp).
     enum class PassEnd { Ended, Sliced };
@@ -125,6 +130,8 @@ struct Engine::Impl {
         }
     }
     void ShowMessage(const std::string& text);
+    // Stops the game for good after showing `message` (Halted); the pass under way runs on.
+    void Halt(const std::string& message);
     void ShowMidiError(const std::string& text);
     bool AskYesNo(std::string_view question);
     std::string AskInput(std::string_view prompt);

@@ -59,6 +59,11 @@ public:
     // waits as it does in a modal dialog; a window keeps painting meanwhile.
     virtual void waitForSound(std::chrono::milliseconds length) = 0;
 
+    // The game has stopped for good (a data file failed, runaway recursion): `reason` is
+    // the message it showed. Said once, after the message; the window keeps a sign of it
+    // until another game is opened, the terminal tells standard error.
+    virtual void gameHalted(std::string_view reason) { (void)reason; }
+
     // A window, media or save event, for tracing (the terminal host's --trace).
     // `event` is a short ASCII word ("picture", "sound", "music", "wait", ...),
     // `detail` the command's line or value in Shift-JIS.

@@ -25,6 +25,15 @@ void Engine::Impl::ShowMessage(const std::string& text) {
     Modal([&] { host.showMessage(text); });
 }
 
+void Engine::Impl::Halt(const std::string& message) {
+    // The first failure stopped the game; later ones of the same pass only add their box.
+    const bool first = !Halted;
+    // Set before the box: its event loop must not start another pass.
+    Halted = true;
+    ShowMessage(message);
+    if (first) host.gameHalted(message);
+}
+
 void Engine::Impl::ShowMidiError(const std::string& text) {
     Modal([&] { host.showMidiError(text); });
 }

@@ -1,6 +1,8 @@
 // Opening a script (.vns) or scenario archive (.vnp). The new script is read and indexed
 // into a fresh model that replaces the old one only when it is complete.
+#include <algorithm>
 #include <exception>
+#include <optional>
 #include <system_error>
 
 #include "codec/Archive.h"
@@ -28,6 +30,7 @@ void Engine::Impl::ResetGame(const std::filesystem::path& file) {
     ++Generation;
     ArchiveStream.reset();
     ArchiveMode = false;
+    OpeningProblems.clear();
     StopBgm();
     if (Media.sound) Media.sound->stop();
     UnplayableSounds.clear();
@@ -52,6 +55,7 @@ void Engine::Impl::ResetGame(const std::filesystem::path& file) {
 bool Engine::Impl::FailOpening(const std::string& message) {
     ArchiveStream.reset();
     ArchiveMode = false;
+    OpeningProblems.clear();
     // Nothing can run in an empty game; let the player type (commands only echo).
     EnableInput(true);
     host.showMessage(message);
@@ -70,8 +74,8 @@ bool Engine::Impl::OpenScript(const std::filesystem::path& file) {
             auto archive = std::make_unique<FileStream>(file, FileStream::Mode::read);
             opened = true;
             MemoryStream script;
-            if (ReadArchiveEntry("*SCRIPT*", *archive, script) != kArchiveFound)
-                return FailOpening(texts::ScriptReadFailed());
+            if (std::optional<std::string> refusal = ReadArchiveScript(*archive, script))
+                return FailOpening(*refusal);
             if (script.size() > kMaxScriptBytes)
                 return FailOpening(texts::ScriptTooLarge(displayName(file)));
             text = script.takeBytes();
@@ -92,6 +96,36 @@ bool Engine::Impl::OpenScript(const std::filesystem::path& file) {
         return FailOpening(texts::FileCannotOpen(displayName(file)));
     }
     return InstallScript(text, file);
+}
+
+std::optional<std::string> Engine::Impl::ReadArchiveScript(Stream& archive, MemoryStream& script) {
+    // Every entry is judged now, from the headers: a cut or damaged archive is found at the
+    // door, not when the game first asks for what lies past the damage.
+    const ArchiveSurvey survey = SurveyArchive(archive);
+    if (!survey.isArchive) return texts::ScriptReadFailed();
+    std::vector<std::string> damage;
+    for (const std::string& line : survey.damageLines(sjis::toUtf8))
+        damage.push_back(sjis::fromUtf8(line));
+    const auto isScript = [](const SurveyedEntry& e) {
+        return e.nameKnown && e.info.name == kScriptEntryName;
+    };
+    const auto found = std::find_if(survey.entries.begin(), survey.entries.end(), isScript);
+    const auto refuse = [](const std::string& reason) {
+        return texts::ScriptReadFailed() + " (" + reason + ")";
+    };
+    if (found == survey.entries.end()) {
+        // The script may lie past the damage, or be the entry whose name is lost.
+        const bool hidden = !survey.damage.empty() ||
+                            survey.entries.size() < static_cast<std::size_t>(survey.announced) ||
+                            std::any_of(survey.entries.begin(), survey.entries.end(),
+                                        [](const SurveyedEntry& e) { return !e.nameKnown; });
+        return hidden ? refuse(damage.back()) : texts::ScriptReadFailed();
+    }
+    if (!found->damage.empty())
+        return refuse(sjis::fromUtf8(survey.damageLine(*found, sjis::toUtf8)));
+    ReadArchiveData(found->info, archive, script);
+    OpeningProblems = std::move(damage);
+    return std::nullopt;
 }
 
 bool Engine::Impl::OpenScriptText(std::span<const Byte> text, const std::filesystem::path& file) {

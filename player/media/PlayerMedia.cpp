@@ -59,6 +59,15 @@ void PlayerMedia::setMuted(bool muted) {
     sound_->setMuted(muted || options_.fast);
 }
 
+std::string PlayerMedia::finishMusic() {
+    try {
+        music_->Finish();
+    } catch (const MidiOutputError& error) {
+        return error.what();
+    }
+    return {};
+}
+
 void PlayerMedia::advanceMusic(std::chrono::milliseconds time) {
     if (simulated_)
         simulated_->advanceBy(std::chrono::duration_cast<std::chrono::microseconds>(time).count());

@@ -52,6 +52,10 @@ public:
     void setMuted(bool muted);
     bool muted() const { return options_.mute; }
 
+    // Stops the music for good and completes its output (the wav: file's header); returns
+    // why that failed, or why the output broke off earlier without being said, or "".
+    std::string finishMusic();
+
     // With --fast, the music's simulated time moves on by `time` (every timer call due meanwhile
     // is made); in real time it does nothing.
     void advanceMusic(std::chrono::milliseconds time);

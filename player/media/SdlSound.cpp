@@ -113,11 +113,12 @@ SoundOutput::Started SdlSound::start(std::span<const Byte> wav) {
     }
     {
         DeviceLock lock(device_ ? device_->id() : 0);
-        playing_ = std::move(stream);
+        // Swapped, not assigned: the sound it replaces is freed below, outside the lock,
+        // so the device's thread never waits for it.
+        playing_.swap(stream);
         handed_ = 0;
         firstHanded_ = 0;
     }
-    // The sound it replaced is freed here, outside the lock.
     return started;
 }
 

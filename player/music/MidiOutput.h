@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <stdexcept>
+#include <string>
 
 #include "codec/Stream.h"
 
@@ -38,6 +39,12 @@ public:
     // Every note and the sustain pedal off on all 16 channels.
     virtual void reset(std::int64_t stepMicros) = 0;
     virtual void close(std::int64_t stepMicros) = 0;
+    // Why the output stopped working since it was last asked (a file that could not be
+    // written), once; empty otherwise. Such an output goes on silently.
+    virtual std::string takeFailure() { return {}; }
+    // No more messages will come: completes what the output leaves behind (a file's
+    // header). Throws MidiOutputError when that fails, or with a failure never taken.
+    virtual void finish() {}
 };
 
 // Sends nothing anywhere: music without a device keeps its timing and its state.

@@ -37,7 +37,16 @@ void Music::MMTimer1Timer() {
         VNMidiPlay.Stop();
         if (errorSink_) errorSink_(error.what());
     }
-    if (!VNMidiPlay.Playing() && !state_.loop) StopBgmLocked();
+    // An output that broke off (a full disk) plays on silently once it has said why.
+    if (std::string failure = output_.takeFailure(); !failure.empty() && errorSink_)
+        errorSink_(std::move(failure));
+    if (!VNMidiPlay.Playing() && !state_.loop) {
+        StopBgmLocked();
+    } else if (!VNMidiPlay.Loaded()) {
+        // A repeating song that stopped on an error stays named, but nothing is left to
+        // step until the next *BGM: an idle player is not woken.
+        MMTimer1.SetEnabled(false);
+    }
 }
 
 void Music::SetLoop(bool loop) {
@@ -62,7 +71,9 @@ std::vector<std::string> Music::PlayBgm(std::string_view name, const Fetch& fetc
         std::lock_guard lock(mutex_);
         errors = VNMidiPlay.LoadFromStream(std::move(*song));
         state_.loaded = true;
-        MMTimer1.SetEnabled(true);
+        // Only with a song to step: a file refused at its header leaves none (unless an
+        // earlier one stays loaded).
+        MMTimer1.SetEnabled(VNMidiPlay.Loaded());
         silence = std::exchange(silentReason_, {});
         report = reportSilence_;
     }
@@ -81,6 +92,12 @@ void Music::StopBgmLocked() {
 void Music::StopBgm() {
     std::lock_guard lock(mutex_);
     StopBgmLocked();
+}
+
+void Music::Finish() {
+    std::lock_guard lock(mutex_);
+    StopBgmLocked();
+    output_.finish();
 }
 
 Music::State Music::GetState() const {

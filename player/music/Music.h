@@ -46,6 +46,9 @@ public:
     std::vector<std::string> PlayBgm(std::string_view name, const Fetch& fetch);
     // Stops the music and forgets the song.
     void StopBgm();
+    // Stops the music for good and completes the output (a file's header). Throws
+    // MidiOutputError when the output cannot be completed or broke off unsaid.
+    void Finish();
     State GetState() const;
     // A loaded game's BgmLoaded and BgmLoop, set before PlayBgm of its song.
     void RestoreFlags(bool loaded, bool loop);

@@ -36,6 +36,8 @@ public:
     }
     void reset(std::int64_t stepMicros) override { target_->reset(stepMicros); }
     void close(std::int64_t stepMicros) override { target_->close(stepMicros); }
+    std::string takeFailure() override { return target_->takeFailure(); }
+    void finish() override { target_->finish(); }
 
 private:
     std::unique_ptr<MidiOutput> target_;

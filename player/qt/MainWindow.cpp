@@ -1,5 +1,6 @@
 #include "player/qt/MainWindow.h"
 
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEventLoop>
@@ -44,6 +45,7 @@ TForm1::TForm1(const MediaOptions& media, QWidget* parent)
       layout_(this),
       mainMenu1_(this),
       client_(kClientSize, this),
+      haltedLine_(this),
       grpImage_(&client_),
       msgMemo_(&client_),
       cmdEdit_(&client_),
@@ -63,6 +65,7 @@ TForm1::TForm1(const MediaOptions& media, QWidget* parent)
     connect(&gameTimer_, &QTimer::timeout, this, [this] {
         try {
             engine_->GameTimerTimer();
+        } catch (const WindowStopping&) {
         } catch (const std::exception& e) {
             // Stopped first: the box's own loop would otherwise tick into the same error.
             gameTimer_.stop();
@@ -105,6 +108,13 @@ void TForm1::buildClient() {
     layout_.setSpacing(0);
     layout_.setMenuBar(&mainMenu1_);
     layout_.addWidget(&client_);
+    // Outside the message area, so the game's text stays its own; the window grows by
+    // this line while it shows.
+    layout_.addWidget(&haltedLine_);
+    haltedLine_.setWordWrap(true);
+    haltedLine_.setTextFormat(Qt::PlainText);
+    haltedLine_.setContentsMargins(8, 0, 8, 6);
+    haltedLine_.hide();
     layout_.setSizeConstraint(QLayout::SetFixedSize);
     client_.setFixedSize(kClientSize);
 
@@ -141,12 +151,36 @@ bool TForm1::OpenGame(const QString& file) {
     const QFileInfo info(file);
     lastFolder_ = info.absolutePath();
     const QByteArray name = QFile::encodeName(info.absoluteFilePath());
+    haltedLine_.hide();
+    haltedLine_.clear();
     try {
-        return engine_->OpenScript(std::filesystem::path(name.toStdString()));
+        if (!engine_->OpenScript(std::filesystem::path(name.toStdString()))) return false;
+    } catch (const WindowStopping&) {
+        return false;
     } catch (const std::exception& e) {
         reportError(file, e);
         return false;
     }
+    // What is damaged in an archive is named once; the game plays what it can.
+    QStringList problems;
+    for (const std::string& problem : engine_->OpeningProblems())
+        problems << fromGame(problem);
+    if (!problems.isEmpty()) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("VORNAL"),
+                        problems.join(QLatin1Char('\n')), QMessageBox::Ok, this);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+    }
+    return true;
+}
+
+void TForm1::StopForSignal(int exitCode) {
+    stopping_ = true;
+    QCoreApplication::exit(exitCode);
+}
+
+void TForm1::throwIfStopping() const {
+    if (stopping_) throw WindowStopping{};
 }
 
 void TForm1::F1Click() {
@@ -184,6 +218,10 @@ void TForm1::runIdle() {
     inIdle_ = true;
     try {
         engine_->AppIdle();
+    } catch (const WindowStopping&) {
+        idleTimer_.stop();
+        inIdle_ = false;
+        return;
     } catch (const std::exception& e) {
         // Not retried: the same line would fail again and again. A typed command or
         // another game starts the engine anew.
@@ -207,10 +245,17 @@ void TForm1::wakeFromAnyThread() {
 }
 
 void TForm1::showMidiError(std::string_view text) {
+    throwIfStopping();
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("MIDI PLAY ERROR"), fromGame(text),
                     QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
     box.exec();
+    throwIfStopping();
+}
+
+void TForm1::gameHalted(std::string_view reason) {
+    haltedLine_.setText(QStringLiteral("ゲームは停止しました: ") + fromGame(reason));
+    haltedLine_.show();
 }
 
 void TForm1::setGameTimerEnabled(bool enabled) {
@@ -289,29 +334,39 @@ void TForm1::pictureChanged() {
 void TForm1::waitForSound(std::chrono::milliseconds length) {
     // As under a modal dialog: the window paints and can be moved, typing waits until the
     // sound is over, and the engine keeps its timers from starting another pass.
+    throwIfStopping();
     QEventLoop loop;
     QTimer::singleShot(std::min(length, std::chrono::milliseconds(INT_MAX)), Qt::PreciseTimer,
                        &loop, &QEventLoop::quit);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
+    throwIfStopping();
 }
 
 void TForm1::showMessage(std::string_view text) {
+    throwIfStopping();
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("VORNAL"), fromGame(text), QMessageBox::Ok,
                     this);
     box.setTextFormat(Qt::PlainText);
     box.exec();
+    throwIfStopping();
 }
 
 bool TForm1::askYesNo(std::string_view question) {
+    throwIfStopping();
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("選択"), fromGame(question),
                     QMessageBox::Yes | QMessageBox::No, this);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Yes);
-    return box.exec() == QMessageBox::Yes;
+    const bool yes = box.exec() == QMessageBox::Yes;
+    throwIfStopping();
+    return yes;
 }
 
 std::string TForm1::askInput(std::string_view prompt) {
-    return toGame(inputDlg_.ask(fromGame(prompt)));
+    throwIfStopping();
+    std::string answer = toGame(inputDlg_.ask(fromGame(prompt)));
+    throwIfStopping();
+    return answer;
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {

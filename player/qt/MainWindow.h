@@ -2,6 +2,7 @@
 // the command line, owns the engine and is the engine's host.
 #pragma once
 
+#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -24,6 +25,11 @@
 
 namespace vornal::qt {
 
+// Thrown out of a modal host call once the window is stopping (a stop signal): the pass
+// that made the call is abandoned, so no dialog opens after another while the program
+// ends. Deliberately not a std::exception, so the engine's handlers let it pass.
+struct WindowStopping {};
+
 class TForm1 : public QWidget, public Host {
 public:
     // The client area the form was designed for, and the frame the picture area keeps.
@@ -36,6 +42,9 @@ public:
 
     // Opens a script or archive as if it had been chosen in the open dialog.
     bool OpenGame(const QString& file);
+    // A stop signal came: ends every event loop with `exitCode` and abandons the pass
+    // under way at its next dialog.
+    void StopForSignal(int exitCode);
 
     // Menu and button commands.
     void F1Click();
@@ -52,6 +61,8 @@ public:
     QPushButton& Button1() { return button1_; }
     QMenuBar& MainMenu1() { return mainMenu1_; }
     MusicMenu& MusicMenu1() { return *musicMenu_; }
+    // Below the client while the game has stopped for good: why (hidden otherwise).
+    QLabel& HaltedLine() { return haltedLine_; }
     PlayerMedia& Media() { return *media_; }
     QTimer& GameTimer() { return gameTimer_; }
     TAboutDlg& AboutDlg() { return aboutDlg_; }
@@ -75,6 +86,7 @@ public:
     void requestIdle() override;
     void wakeFromAnyThread() override;
     void showMidiError(std::string_view text) override;
+    void gameHalted(std::string_view reason) override;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -87,12 +99,14 @@ private:
     void scrollToEnd();
     void reportError(const QString& what, const std::exception& error);
     void showMediaNotice(const std::string& text);
+    void throwIfStopping() const;
 
     // Declared parents before children: members are destroyed in reverse order, so
     // every child goes before the widget that holds it.
     QVBoxLayout layout_;
     QMenuBar mainMenu1_;
     AnchorPanel client_;
+    QLabel haltedLine_;
     PictureView grpImage_;
     QPlainTextEdit msgMemo_;
     CommandLine cmdEdit_;
@@ -104,6 +118,7 @@ private:
     QString lastFolder_;
     std::size_t memoLines_ = 0;  // lines shown in MsgMemo, in step with the engine's
     bool inIdle_ = false;        // an AppIdle call is on the stack (modal dialogs nest)
+    bool stopping_ = false;      // a stop signal came; the event loops are ending
     std::unique_ptr<QMessageBox> mediaNotice_;  // not modal: it may come in the middle of a pass
     std::unique_ptr<PlayerMedia> media_;
     std::unique_ptr<MusicMenu> musicMenu_;

@@ -3,8 +3,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QSettings>
-#include <QTextStream>
 
+#include "common/ConsoleLines.h"
 #include "player/music/outputs/OutputRegistry.h"
 #include "player/music/outputs/PortOutput.h"
 
@@ -110,7 +110,7 @@ void MusicMenu::applyRemembered(MediaOptions& options, bool outputGiven, bool mu
 void MusicMenu::reportProblem(QWidget& window, const std::string& problem) {
     const QString text = QStringLiteral("Music: ") + QString::fromStdString(problem) +
                          QStringLiteral("; the music is silent");
-    QTextStream(stderr) << "vnplayer: " << text << "\n";
+    console::line(stderr, "vnplayer: " + text.toStdString());
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("VORNAL"), text, QMessageBox::Ok, &window);
     box.setTextFormat(Qt::PlainText);
     box.exec();

@@ -1,10 +1,13 @@
 #include "player/qt/WindowMain.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
 #include <QStringList>
-#include <QTextStream>
 #include <QTimer>
+#include <string>
 
+#include "common/ConsoleLines.h"
+#include "common/StopSignals.h"
 #include "player/PlayerUsage.h"
 #include "player/music/outputs/OutputRegistry.h"
 #include "player/qt/Appearance.h"
@@ -12,7 +15,25 @@
 
 namespace vornal {
 
+namespace {
+
+void complain(const std::string& text) {
+    console::line(stderr, "vnplayer: " + text);
+}
+
+void usageError(const std::string& text) {
+    console::raw(stderr, "vnplayer: " + text + "\n" + kPlayerUsage);
+}
+
+// Qt's own warnings share standard error with the music's threads: whole lines too.
+void qtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    console::line(stderr, qFormatLogMessage(type, context, message).toStdString());
+}
+
+}  // namespace
+
 int runWindow(int argc, char** argv) {
+    qInstallMessageHandler(qtMessage);
     QApplication app(argc, argv);
     // The name only: a display name would be appended to every window caption.
     QApplication::setApplicationName(QStringLiteral("VORNAL"));
@@ -35,7 +56,7 @@ int runWindow(int argc, char** argv) {
             media.mute = true;
         } else if (!optionsEnded && arg == QLatin1String("--output")) {
             if (++i == args.size()) {
-                QTextStream(stderr) << "vnplayer: --output needs a value\n" << kPlayerUsage;
+                usageError("--output needs a value");
                 return 2;
             }
             media.output = args[i].toStdString();
@@ -43,28 +64,39 @@ int runWindow(int argc, char** argv) {
             try {
                 CheckOutputName(media.output);
             } catch (const UnknownOutput& error) {
-                QTextStream(stderr) << "vnplayer: " << error.what() << "\n";
+                complain(error.what());
                 return 2;
             }
         } else if (!optionsEnded && arg.startsWith(QLatin1Char('-'))) {
-            QTextStream(stderr) << "vnplayer: unknown option " << arg << "\n" << kPlayerUsage;
+            usageError("unknown option " + arg.toStdString());
             return 2;
         } else if (game.isEmpty()) {
             game = arg;
         } else {
-            QTextStream(stderr) << "vnplayer: one game at a time\n" << kPlayerUsage;
+            usageError("one game at a time");
             return 2;
         }
     }
 
     qt::MusicMenu::applyRemembered(media, outputGiven, media.mute);
     qt::TForm1 form(media);
+    // SIGINT, SIGTERM and SIGHUP end the window in order: the music's file is completed
+    // and the status tells which signal it was.
+    stop::installHandlers();
+    QSocketNotifier stopped(stop::wakeFd(), QSocketNotifier::Read);
+    QObject::connect(&stopped, &QSocketNotifier::activated, &form, [&form, &stopped] {
+        stopped.setEnabled(false);
+        form.StopForSignal(stop::exitCode());
+    });
     form.show();
     if (!game.isEmpty()) {
         // From inside the loop, so a failure's message box has a shown window behind it.
         QTimer::singleShot(0, &form, [&form, game] { form.OpenGame(game); });
     }
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    if (const std::string problem = form.Media().finishMusic(); !problem.empty())
+        complain("music: " + problem);
+    return stop::requested() ? stop::exitCode() : status;
 }
 
 }  // namespace vornal

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "common/ConsoleLines.h"
 #include "common/SjisText.h"
 #include "player/tty/TtyAbort.h"
 
@@ -62,9 +63,8 @@ TtyHost::TtyHost(std::FILE* out, LineInput& in, TtyHostSettings settings, WakePi
     : out_(out), in_(in), settings_(settings), wake_(wake) {}
 
 void TtyHost::writeLine(std::string_view utf8) {
-    const std::string line = visibleText(utf8);
-    std::fwrite(line.data(), 1, line.size(), out_);
-    std::fputc('\n', out_);
+    // Whole, under the lock the music's log takes on its thread (log:-).
+    console::line(out_, visibleText(utf8));
 }
 
 void TtyHost::writeGameText(std::string_view text, std::string_view tag) {
@@ -97,9 +97,7 @@ void TtyHost::linesAppended(std::span<const std::string> lines) {
 void TtyHost::linesRemovedFromTop(std::size_t) {}
 
 void TtyHost::messagesCleared() {
-    if (settings_.terminal) {
-        std::fwrite(kClearScreen.data(), 1, kClearScreen.size(), out_);
-    }
+    if (settings_.terminal) console::raw(out_, kClearScreen);
     writeTrace("cls");
 }
 
@@ -128,7 +126,7 @@ void TtyHost::waitForSound(std::chrono::milliseconds length) {
         const auto left = std::min(std::chrono::ceil<std::chrono::milliseconds>(end - now),
                                    std::chrono::milliseconds(1000));
         ::poll(nullptr, 0, static_cast<int>(left.count()));
-        if (in_.interruptRequested()) throw TtyAbort{130, "interrupted"};
+        if (in_.interruptRequested()) throw stopAbort();
     }
 }
 
@@ -159,7 +157,7 @@ std::optional<std::string> TtyHost::readAnswer() {
         case LineInput::Status::Woken:
             break;
     }
-    throw TtyAbort{130, "interrupted"};
+    throw stopAbort();
 }
 
 bool TtyHost::askYesNo(std::string_view question) {
@@ -203,6 +201,16 @@ void TtyHost::traceEvent(std::string_view event, std::string_view detail) {
     std::string what(event);
     if (!detail.empty()) what += " " + sjis::toUtf8(detail);
     writeTrace(what);
+}
+
+void TtyHost::gameHalted(std::string_view reason) {
+    // Not part of the transcript: the game's text stays what it was.
+    flush();
+    console::line(stderr, "[halted] " + visibleText(sjis::toUtf8(reason)));
+}
+
+void TtyHost::flush() {
+    console::flush(out_);
 }
 
 void TtyHost::holdMessages() {

@@ -47,6 +47,8 @@ public:
     void requestIdle() override;
     void wakeFromAnyThread() override;
     void traceEvent(std::string_view event, std::string_view detail) override;
+    // "[halted] REASON" on standard error.
+    void gameHalted(std::string_view reason) override;
 
     // While held, modal messages are kept instead of written: opening a game reports its
     // failure on standard error, not as part of the transcript.
@@ -60,7 +62,7 @@ public:
     void tickDelivered() { *nextTick_ += kTick; }
     void restartTicks(Clock::time_point due) { nextTick_ = due; }
 
-    void flush() { std::fflush(out_); }
+    void flush();
 
 private:
     void writeLine(std::string_view utf8);

@@ -6,6 +6,8 @@
 #include <exception>
 #include <span>
 
+#include "common/ConsoleLines.h"
+#include "common/StopSignals.h"
 #include "player/music/outputs/OutputRegistry.h"
 #include "player/tty/TtyOptions.h"
 #include "player/tty/TtySession.h"
@@ -31,16 +33,15 @@ int runTty(int argc, char** argv) {
         return 0;
     }
 
-    tty::installInterruptHandler();
+    stop::installHandlers();
     try {
         tty::TtySession session(options, stdout, STDIN_FILENO, ::isatty(STDOUT_FILENO) == 1);
         return session.run();
     } catch (const UnknownOutput& error) {
-        std::fprintf(stderr, "vnplayer: %s\n", error.what());
+        console::line(stderr, std::string("vnplayer: ") + error.what());
         return 2;
     } catch (const std::exception& error) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "vnplayer: %s\n", error.what());
+        console::line(stderr, std::string("vnplayer: ") + error.what());
         return 1;
     }
 }

@@ -70,7 +70,9 @@ std::string ttyUsage() {
            "  --version  show the version and exit\n"
            "\n"
            "Exit status: 0 at the end of input, 1 when the game cannot be opened or\n"
-           "cannot go on, 2 for a wrong command line, 130 when interrupted (Ctrl-C).\n";
+           "cannot go on, 2 for a wrong command line, 3 when the game had stopped for\n"
+           "good ([halted] on standard error), 130, 143, 129 when stopped by SIGINT\n"
+           "(Ctrl-C), SIGTERM, SIGHUP.\n";
 }
 
 std::string ttyVersion() {

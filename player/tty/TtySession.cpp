@@ -1,50 +1,36 @@
 #include "player/tty/TtySession.h"
 
 #include <poll.h>
-#include <signal.h>
 
-#include <csignal>
 #include <cstdio>
 
+#include "common/ConsoleLines.h"
 #include "common/SjisText.h"
+#include "common/StopSignals.h"
 #include "player/media/PictureFiles.h"
 #include "player/tty/TtyAbort.h"
 
 namespace vornal::tty {
 namespace {
 
-volatile std::sig_atomic_t gInterrupted = 0;
+// The game stopped for good (Halted): the exit status at the end of input.
+constexpr int kExitHalted = 3;
 
-extern "C" void onInterrupt(int) {
-    gInterrupted = 1;
+void complain(const std::string& text) {
+    console::line(stderr, "vnplayer: " + text);
 }
 
 }  // namespace
 
-void installInterruptHandler() {
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    // No SA_RESTART: a blocked read or sleep returns at once. A second Ctrl-C kills.
-    action.sa_flags = SA_RESETHAND;
-    sigaction(SIGINT, &action, nullptr);
-}
-
-bool interruptRequested() {
-    return gInterrupted != 0;
-}
-
 TtySession::TtySession(const TtyOptions& options, std::FILE* out, int inFd, bool terminal)
     : options_(options),
-      input_(inFd, interruptRequested, &wake_),
+      input_(inFd, stop::requested, &wake_),
       host_(out, input_, TtyHostSettings{options.trace, terminal, options.fast}, &wake_),
       media_(MediaOptions{.mute = options.mute, .fast = options.fast, .output = options.output},
-             [](const std::string& notice) {
-                 std::fprintf(stderr, "vnplayer: %s\n", notice.c_str());
-             }),
+             complain),
       engine_(host_, media_.services()) {
     media_.setProblemReporter([](const std::string& problem) {
-        std::fprintf(stderr, "vnplayer: music: %s; the music is silent\n", problem.c_str());
+        complain("music: " + problem + "; the music is silent");
     });
 }
 
@@ -53,18 +39,17 @@ int TtySession::open() {
     const bool opened = engine_.OpenScript(options_.game);
     const std::vector<std::string> messages = host_.releaseMessages();
     if (opened) {
+        // Named once, on standard error: they are about the game's file, not its text.
+        for (const std::string& problem : engine_.OpeningProblems())
+            complain(visibleText(sjis::toUtf8(problem)));
         for (const std::string& message : messages)
             host_.showMessage(message);
         return 0;
     }
     const std::string game = options_.game.string();
-    if (messages.empty()) {
-        std::fprintf(stderr, "vnplayer: cannot open %s\n", game.c_str());
-    }
-    for (const std::string& message : messages) {
-        std::fprintf(stderr, "vnplayer: cannot open %s: %s\n", game.c_str(),
-                     sjis::toUtf8(message).c_str());
-    }
+    if (messages.empty()) complain("cannot open " + game);
+    for (const std::string& message : messages)
+        complain("cannot open " + game + ": " + visibleText(sjis::toUtf8(message)));
     return 1;
 }
 
@@ -98,7 +83,7 @@ TtySession::Step TtySession::waitStep() {
                 return Step::Continue;
             }
         }
-        if (interruptRequested()) return Step::Interrupted;
+        if (stop::requested()) return Step::Interrupted;
         if (TtyHost::Clock::now() < due) return Step::Continue;
     }
     host_.tickDelivered();
@@ -124,13 +109,17 @@ TtySession::Step TtySession::readCommand() {
 }
 
 int TtySession::run() {
-    const int status = play();
+    int status = play();
+    // The music's file (wav:) is completed whatever the game did; a failure to is said,
+    // but the game's own status stands.
+    if (const std::string problem = media_.finishMusic(); !problem.empty())
+        complain("music: " + problem);
     if (options_.pictureOut.empty()) return status;
     try {
         writePictureFile(engine_.Picture().shown(), options_.pictureOut);
     } catch (const PictureError& error) {
-        std::fprintf(stderr, "vnplayer: cannot write the picture area: %s\n", error.what());
-        return status == 0 ? 1 : status;
+        complain(std::string("cannot write the picture area: ") + error.what());
+        if (status == 0) status = 1;
     }
     return status;
 }
@@ -139,7 +128,7 @@ int TtySession::play() {
     if (const int failed = open()) return failed;
     try {
         for (;;) {
-            if (interruptRequested()) throw TtyAbort{130, "interrupted"};
+            if (stop::requested()) throw stopAbort();
             Step step = Step::Continue;
             if (engine_.HasWork()) {
                 // A slice of the pass (also the rest of the pass that halted the game).
@@ -150,7 +139,7 @@ int TtySession::play() {
                 // Nothing runs any more; typed commands are still echoed while the
                 // command line is enabled.
                 if (!engine_.InputEnabled()) {
-                    throw TtyAbort{1, "the game has stopped and takes no more commands"};
+                    throw TtyAbort{kExitHalted, "the game has stopped and takes no more commands"};
                 }
                 step = readCommand();
             } else if (engine_.State() == RunState::Wait) {
@@ -162,20 +151,20 @@ int TtySession::play() {
             } else {
                 step = readCommand();
             }
+            // A hang-up ends the input as it arrives: the signal tells the end apart.
+            if (step == Step::Interrupted || stop::requested()) throw stopAbort();
             if (step == Step::InputEnded) {
                 // Finish what is under way (a pass, a *WAIT), then stop.
                 const bool waiting = engine_.State() == RunState::Wait && !engine_.Halted();
                 if (!engine_.HasWork() && !waiting) {
                     host_.flush();
-                    return 0;
+                    return engine_.Halted() ? kExitHalted : 0;
                 }
-            } else if (step == Step::Interrupted) {
-                throw TtyAbort{130, "interrupted"};
             }
         }
     } catch (const TtyAbort& abort) {
         host_.flush();
-        std::fprintf(stderr, "vnplayer: %s\n", abort.reason.c_str());
+        complain(abort.reason);
         return abort.exitCode;
     }
 }

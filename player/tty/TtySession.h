@@ -35,8 +35,4 @@ private:
     Engine engine_;
 };
 
-// Set by SIGINT (Ctrl-C); the session stops at its next step.
-void installInterruptHandler();
-bool interruptRequested();
-
 }  // namespace vornal::tty

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <limits>
 #include <string>
 #include <vector>
@@ -289,6 +290,94 @@ TEST(WalkArchive, ReportsEveryEntryAndStopsWhenAsked) {
     int visits = 0;
     WalkArchive(a.stream, [&](const ArchiveEntryInfo&) { return ++visits < 2; });
     EXPECT_EQ(visits, 2);
+}
+
+TEST(SurveyArchive, JudgesEveryEntryAndGoesOnWhereItCan) {
+    const std::int32_t big = std::numeric_limits<std::int32_t>::max();
+    struct Case {
+        const char* what;
+        Bytes file;
+        std::vector<std::string> sound;   // names of the sound entries, in order
+        std::vector<std::string> damage;  // the lines, after "damaged archive 'game.vnp': "
+    };
+    const Case cases[] = {
+        {"sound",
+         RawArchive().count(2).stored("A", bytesOf("a")).packed("B", bytesOf("bb")).bytes(),
+         {"A", "B"},
+         {}},
+        {"impossible sizes, then a sound entry",
+         RawArchive()
+             .count(3)
+             .entry("A", 0, {1, 2, 3}, 4)
+             .entry("B", 1, {0}, big)
+             .stored("C", {})
+             .bytes(),
+         {"C"},
+         {"entry 0 'a': stored with 3 bytes but claims 4",
+          "entry 1 'b': claims 2147483647 bytes, more than its 1 stored bytes can decode to"}},
+        {"data cut short",
+         RawArchive()
+             .count(3)
+             .stored("A", bytesOf("a"))
+             .int32(12 + 1 + 100)
+             .header(100, 0, "B")
+             .raw(Bytes(10))
+             .bytes(),
+         {"A"},
+         {"entry 1 'b': the file is cut short inside it (101 bytes of name and data, 11 left)",
+          "entry 2 cannot be reached: the walk cannot pass entry 1"}},
+        {"name cut short too",
+         RawArchive().count(1).int32(12 + 8).int32(0).int32(0).int32(8).raw(bytesOf("NA")).bytes(),
+         {},
+         {"entry 0: the file is cut short inside it (8 bytes of name and data, 2 left)"}},
+        {"EntryLength below 12",
+         RawArchive().count(3).stored("A", {}).int32(11).header(0, 0, "").bytes(),
+         {"A"},
+         {"entry 1: EntryLength 11 is below its 12 header bytes",
+          "entry 2 cannot be reached: the walk cannot pass entry 1"}},
+        {"fewer entries than counted",
+         RawArchive().count(big).stored("A", bytesOf("a")).bytes(),
+         {"A"},
+         {"entries 1 to 2147483646 cannot be reached: the file ends before them"}},
+        {"header cut short",
+         RawArchive().count(1).int32(20).int32(4).bytes(),
+         {},
+         {"entry 0: the file ends inside its header"}},
+        {"negative count", RawArchive().count(-1).bytes(), {}, {"negative entry count -1"}},
+        {"count cut short",
+         RawArchive().raw({1, 0}).bytes(),
+         {},
+         {"the file ends inside the entry count"}},
+    };
+    const auto lower = [](std::string_view name) {
+        std::string shown(name);
+        for (char& c : shown)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return shown;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Archive a(c.file);
+        const ArchiveSurvey survey = SurveyArchive(a.stream);
+        EXPECT_TRUE(survey.isArchive);
+        std::vector<std::string> sound;
+        for (const SurveyedEntry& e : survey.entries) {
+            if (e.damage.empty()) sound.push_back(e.info.name);
+        }
+        EXPECT_EQ(sound, c.sound);
+        std::vector<std::string> expected;
+        for (const std::string& line : c.damage)
+            expected.push_back("damaged archive 'game.vnp': " + line);
+        EXPECT_EQ(survey.damageLines(lower), expected);
+        // What the survey calls sound, the reader reads.
+        for (const SurveyedEntry& e : survey.entries) {
+            if (!e.damage.empty()) continue;
+            MemoryStream dest;
+            EXPECT_NO_THROW(ReadArchiveData(e.info, a.stream, dest)) << e.info.name;
+        }
+    }
+    Archive notOne(Bytes{'V', 'N', 0, 2, 'r', 'e', 's', 't'});
+    EXPECT_FALSE(SurveyArchive(notOne.stream).isArchive);
 }
 
 // ---- stream bundle ----

@@ -3,6 +3,7 @@
 // area's clipping at its limits. Pictures here are small texts read by a fake decoder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <sstream>
 
@@ -73,6 +74,16 @@ TEST(Media, FailuresHaltTheGameAfterThePass) {
         host.runIdle(engine);
         EXPECT_EQ(engine.Halted(), !c.message.empty()) << c.line;
         EXPECT_EQ(host.messages, c.message.empty() ? Lines{} : Lines{sj(c.message)}) << c.line;
+        // The host is told once, after the box, with the box's text as the reason.
+        const auto halted = std::find_if(host.calls.begin(), host.calls.end(),
+                                         [](auto& call) { return call.starts_with("halted:"); });
+        if (c.message.empty()) {
+            EXPECT_EQ(halted, host.calls.end()) << c.line;
+        } else {
+            ASSERT_NE(halted, host.calls.end()) << c.line;
+            EXPECT_EQ(*halted, "halted:" + sj(c.message));
+            EXPECT_EQ(*std::prev(halted), "message:" + sj(c.message));
+        }
         EXPECT_EQ(engine.Picture().hasBitmap(), c.message.empty()) << c.line;
         // The pass runs to its end; after a failure typed commands are only echoed.
         engine.ProcessInput("again");
@@ -81,6 +92,23 @@ TEST(Media, FailuresHaltTheGameAfterThePass) {
             c.message.empty() ? Lines{"after", "> again", "again."} : Lines{"after", "> again"};
         EXPECT_EQ(host.appended(), after) << c.line;
     }
+}
+
+TEST(Media, TheFirstFailureOfAPassIsTheReasonTheGameStopped) {
+    testing::TempFolder folder;
+    folder.write("game.vns", "*SCENE s\r\n*PICTURE one\r\n*PICTURE two\r\nafter\r\n");
+    StubHost host;
+    Engine engine(host);
+    ASSERT_TRUE(engine.OpenScript(folder / "game.vns"));
+    host.runIdle(engine);
+    // Both boxes show; the host hears of the stop once, for the first.
+    EXPECT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(std::count_if(host.calls.begin(), host.calls.end(),
+                            [](const std::string& call) { return call.starts_with("halted:"); }),
+              1);
+    EXPECT_NE(std::find(host.calls.begin(), host.calls.end(), "halted:" + host.messages[0]),
+              host.calls.end());
+    EXPECT_EQ(host.appended(), Lines{"after"});
 }
 
 TEST(Media, OfTwoNamesThatDifferInCaseTheExactOneElseTheFirst) {

@@ -136,6 +136,69 @@ TEST_F(Opening, DamagedArchiveIsReportedWithTheReadersReason) {
     }
 }
 
+TEST_F(Opening, CutArchiveOpensWhenItsScriptIsWholeAndNamesWhatIsLost) {
+    const std::string script = "*SCENE a\r\nhello\r\n";
+    fs::path good = archive("good.vnp", {{"*SCRIPT*", script},
+                                         {"A.BMP", std::string(400, 'a')},
+                                         {"B.BMP", std::string(400, 'b')},
+                                         {"C.BMP", std::string(400, 'c')}});
+    std::ifstream in(good, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Where each entry begins, from the walk the player trusts for sound archives.
+    std::vector<std::int64_t> starts;
+    MemoryStream copy(std::vector<Byte>(bytes.begin(), bytes.end()));
+    WalkArchive(copy, [&](const ArchiveEntryInfo& e) {
+        starts.push_back(e.dataOffset - 16 - static_cast<std::int64_t>(e.name.size()));
+        return true;
+    });
+    ASSERT_EQ(starts.size(), 4u);
+    const auto at = [&](std::int64_t offset) { return static_cast<std::size_t>(offset); };
+    struct Case {
+        const char* what;
+        std::size_t cut;
+        bool opens;
+        Lines problems;  // the beginnings of the lines, after "damaged archive 'PATH': "
+    };
+    const Case cases[] = {
+        {"whole", bytes.size(), true, {}},
+        {"inside C's data", bytes.size() - 5, true, {"entry 3 'C.BMP': the file is cut short"}},
+        {"inside B's data",
+         at(starts[3]) - 5,
+         true,
+         {"entry 2 'B.BMP': the file is cut short",
+          "entry 3 cannot be reached: the walk cannot pass entry 2"}},
+        {"after A", at(starts[2]), true, {"entries 2 to 3 cannot be reached: the file ends"}},
+        {"inside B's header",
+         at(starts[2]) + 7,
+         true,
+         {"entry 2: the file ends inside its header", "entry 3 cannot be reached"}},
+        {"inside the script", at(starts[1]) - 3, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path cut = write("cut.vnp", bytes.substr(0, c.cut));
+        const std::string prefix = "damaged archive '" + cut.string() + "': ";
+        ASSERT_EQ(open(cut), c.opens);
+        const Lines& problems = game.engine.OpeningProblems();
+        ASSERT_EQ(problems.size(), c.problems.size());
+        for (std::size_t i = 0; i < problems.size(); ++i)
+            EXPECT_EQ(problems[i].rfind(prefix + c.problems[i], 0), 0u) << problems[i];
+        if (!c.opens) {
+            // The script's own damage is the refusal's reason.
+            ASSERT_EQ(game.host.messages.size(), 1u);
+            EXPECT_NE(game.host.messages[0].find(prefix + "entry 0 '*SCRIPT*': the file is cut"),
+                      std::string::npos)
+                << game.host.messages[0];
+            expectEmptyGame();
+            continue;
+        }
+        // The opening plays what it can; nothing of the damage reaches the game's text.
+        EXPECT_TRUE(game.host.messages.empty());
+        EXPECT_EQ(game.host.appended(), Lines{"hello"});
+        EXPECT_FALSE(game.engine.Halted());
+    }
+}
+
 TEST_F(Opening, AFolderIsAFileThatCannotBeRead) {
     EXPECT_FALSE(open(dir_));
     EXPECT_EQ(game.host.messages, Lines{sj("ファイル") + dir_.string() + sj("が開けません")});

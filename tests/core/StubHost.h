@@ -18,7 +18,7 @@ public:
     // Every call in order, e.g. "append:text", "remove:3", "clear", "input:0", "focus",
     // "caption:text", "picture:320x240", "message:text", "yesno:question", "ask:prompt",
     // "timer:1", "idle", "trace:wait:*WAIT 3", "picture" (the area changed), "sound:500"
-    // (waited 500 ms), "midi:text".
+    // (waited 500 ms), "midi:text", "halted:reason".
     std::vector<std::string> calls;
     std::vector<std::string> messages;     // showMessage texts
     std::deque<bool> yesAnswers;           // askYesNo answers; No when empty
@@ -91,6 +91,9 @@ public:
     void requestIdle() override {
         calls.push_back("idle");
         ++idleRequests;
+    }
+    void gameHalted(std::string_view reason) override {
+        calls.push_back("halted:" + std::string(reason));
     }
     void traceEvent(std::string_view event, std::string_view detail) override {
         traces.push_back(std::string(event) + ":" + std::string(detail));

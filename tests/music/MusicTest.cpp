@@ -5,7 +5,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
+#include <utility>
 
 #include "player/music/Music.h"
 #include "player/music/ThreadTimebase.h"
@@ -118,6 +120,85 @@ TEST(Music, DeviceErrorOnTheTimerThreadIsHandedOverOnce) {
     time.advanceTo(1'000'000);
     EXPECT_EQ(errors, (std::vector<std::string>{"the port went away"}));
     EXPECT_FALSE(music.GetState().loaded);  // played once: stopped at once
+}
+
+// The timer runs only while the sequencer has a song to step.
+TEST(Music, NothingToStepLeavesTheTimerOff) {
+    struct Case {
+        const char* what;
+        std::function<void(Rig&)> play;
+        bool named;  // *BGM still counts the song as loaded
+    };
+    const Case cases[] = {
+        {"a repeating song that is no song", [](Rig& rig) { rig.play("bad.mid", Bytes{'x'}); },
+         true},
+        {"no song after a good one",
+         [](Rig& rig) {
+             rig.play("a.mid", kShortSong);
+             rig.advanceTo(100);
+             rig.play("bad.mid", Bytes{'x'});
+         },
+         true},
+        {"a repeating song whose device would not open",
+         [](Rig& rig) {
+             rig.music->SetOutput(std::make_unique<ThrowingOutput>());
+             rig.play("a.mid", kShortSong);
+             rig.advanceTo(100);
+         },
+         true},
+        {"a song that played once",
+         [](Rig& rig) {
+             rig.music->SetLoop(false);
+             rig.play("a.mid", kShortSong);
+             rig.advanceTo(2000);
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Rig rig;
+        c.play(rig);
+        rig.advanceTo(3000);
+        EXPECT_FALSE(rig.time->timerRunning());
+        EXPECT_EQ(rig.music->GetState().loaded, c.named);
+        // The next *BGM of a song starts the timer again.
+        rig.music->SetOutput(Rig::logTo(rig.log));
+        rig.play("b.mid", kOtherSong);
+        EXPECT_TRUE(rig.time->timerRunning());
+    }
+}
+
+// An output that breaks off (a file on a full disk) says so once and goes on silently;
+// finishing it stops the song first and passes its failure on.
+TEST(Music, OutputThatBreaksOffIsHeardOfOnceAndFinishedLast) {
+    struct BreakingOutput final : MidiOutput {
+        std::vector<std::string>& log;
+        std::string failure = "cannot write song.wav: No space left on device";
+        explicit BreakingOutput(std::vector<std::string>& l) : log(l) {}
+        void open(std::int64_t) override { log.push_back("open"); }
+        void shortMessage(std::uint32_t, SendTime) override {}
+        void longMessage(std::span<const Byte>, SendTime) override {}
+        void reset(std::int64_t) override { log.push_back("reset"); }
+        void close(std::int64_t) override { log.push_back("close"); }
+        std::string takeFailure() override { return std::exchange(failure, {}); }
+        void finish() override {
+            log.push_back("finish");
+            throw MidiOutputError("cannot complete song.wav");
+        }
+    };
+    std::vector<std::string> log;
+    Rig rig;
+    rig.music->SetOutput(std::make_unique<BreakingOutput>(log));
+    rig.play("a.mid", kShortSong);
+    rig.advanceTo(3000);
+    EXPECT_EQ(rig.errors,
+              (std::vector<std::string>{"cannot write song.wav: No space left on device"}));
+    EXPECT_TRUE(rig.time->timerRunning());  // the song plays on, unheard
+    EXPECT_THROW(rig.music->Finish(), MidiOutputError);
+    EXPECT_EQ(std::vector<std::string>(log.end() - 3, log.end()),
+              (std::vector<std::string>{"reset", "close", "finish"}));
+    EXPECT_FALSE(rig.music->GetState().loaded);
+    EXPECT_FALSE(rig.time->timerRunning());
 }
 
 TEST(Music, OutputSwitchAndMute) {

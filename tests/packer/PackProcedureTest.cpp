@@ -131,6 +131,29 @@ TEST_F(PackWrite, ProgressNamesEachFileThenFinishes) {
                                               "3:room1.bmp", "4:部屋.bmp", "5:done"}));
 }
 
+// A stop asked for in any report, the last one included, comes before the archive
+// replaces the old one: a cancelled save never leaves a new archive behind.
+TEST_F(PackWrite, AReportThatThrowsLeavesTheOldArchiveWhicheverItIs) {
+    struct Stop {};
+    for (std::size_t stopAt = 0; stopAt <= 5; ++stopAt) {
+        SCOPED_TRACE(stopAt);
+        PackJob j = job();
+        dir.write("game.vnp", "the old archive");
+        const auto before = dir.list();
+        std::size_t reports = 0;
+        EXPECT_THROW(WriteArchiveFile(j,
+                                      [&](const PackProgress& p) {
+                                          ++reports;
+                                          EXPECT_EQ(slurp(j.archive), "the old archive");
+                                          if (p.entry == stopAt) throw Stop{};
+                                      }),
+                     Stop);
+        EXPECT_EQ(reports, stopAt + 1);
+        EXPECT_EQ(slurp(j.archive), "the old archive");
+        EXPECT_EQ(dir.list(), before);
+    }
+}
+
 TEST_F(PackWrite, AFailureHalfwayLeavesTheOldArchiveAndNoLeftovers) {
     PackJob j = job();
     dir.write("game.vnp", "the old archive");

@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 
+#include "codec/ArchiveWriter.h"
 #include "common/SjisText.h"
 #include "player/qt/MainWindow.h"
 #include "tests/qt/ModalScript.h"
@@ -68,6 +69,16 @@ class WindowTest : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QVERIFY(form.OpenGame(file));
         QTRY_VERIFY(!form.GameEngine().HasWork());
+    }
+
+    // Runs `call`, answering the one box it shows with OK; returns "title|text" of it.
+    QString oneBoxDuring(const std::function<void()>& call) {
+        ModalScript dialogs;
+        dialogs.then([](QWidget* box) { press(box, QMessageBox::Ok); });
+        dialogs.start();
+        call();
+        if (!QTest::qWaitFor([&] { return dialogs.done(); })) return QStringLiteral("no box");
+        return dialogs.texts.value(0);
     }
 
     // Japanese arrives from the input method as committed text.
@@ -491,6 +502,57 @@ private slots:
         vornal::qt::MusicMenu::applyRemembered(next, false, false);
         QCOMPARE(next.output, other);
         QCOMPARE(next.mute, false);
+    }
+
+    void aStoppedGameSaysWhyOutsideTheMessageArea() {
+        TForm1 form;
+        const QString box = oneBoxDuring([&] {
+            start(form,
+                  game("halt.vns", "*SCENE s\n前。\n*PICTURE missing\n後。\n>x\n*SCENEEND\n"));
+        });
+        const QString reason =
+            QStringLiteral("ファイル") +
+            QFileInfo(dir_.filePath(QStringLiteral("missing.bmp"))).absoluteFilePath() +
+            QStringLiteral("が開けません");
+        QCOMPARE(box, QStringLiteral("VORNAL|") + reason);
+        QVERIFY(form.HaltedLine().isVisible());
+        QCOMPARE(form.HaltedLine().text(), QStringLiteral("ゲームは停止しました: ") + reason);
+        QVERIFY(form.HaltedLine().geometry().top() >= form.Client().geometry().bottom());
+        // The window grows by the line, downwards only.
+        QCOMPARE(form.width(), form.Client().width());
+        QVERIFY(form.HaltedLine().height() > 0);
+        // The game's own text is what it was; a typed command still only echoes.
+        QCOMPARE(memoLines(form), QStringList({"前。", "後。"}));
+        type(form, QStringLiteral("x"));
+        QCOMPARE(memoLines(form), QStringList({"前。", "後。", "> x"}));
+        QVERIFY(form.HaltedLine().isVisible());
+        // Until another game is opened.
+        start(form, game("fresh.vns", "*SCENE s\n新しい話。\n"));
+        QVERIFY(!form.HaltedLine().isVisible());
+    }
+
+    void aCutArchiveIsNamedOnceAtOpeningAndPlaysWhatItCan() {
+        const QString path = dir_.filePath(QStringLiteral("cut.vnp"));
+        {
+            vornal::FileStream out(QFile::encodeName(path).toStdString(),
+                                   vornal::FileStream::Mode::create);
+            vornal::ArchiveWriter writer(out, 2);
+            const std::string script = vornal::sjis::fromUtf8("*SCENE s\r\n始まり。\r\n");
+            vornal::MemoryStream source(std::vector<vornal::Byte>(script.begin(), script.end()));
+            writer.addEntry("*SCRIPT*", source, static_cast<std::int32_t>(script.size()));
+            const std::string picture(500, 'p');
+            vornal::MemoryStream data(std::vector<vornal::Byte>(picture.begin(), picture.end()));
+            writer.addEntry("ROOM.BMP", data, static_cast<std::int32_t>(picture.size()));
+        }
+        QVERIFY(QFile::resize(path, QFileInfo(path).size() - 4));
+        TForm1 form;
+        const QString box = oneBoxDuring([&] { start(form, path); });
+        const QString named = QStringLiteral("VORNAL|damaged archive '") + path +
+                              QStringLiteral("': entry 1 'ROOM.BMP': the file is cut short");
+        QVERIFY2(box.startsWith(named), qPrintable(box));
+        QTRY_COMPARE(memoLines(form), QStringList({"始まり。"}));
+        QVERIFY(!form.GameEngine().Halted());
+        QVERIFY(!form.HaltedLine().isVisible());
     }
 
     void waitRunsOnTheGameTimer() {

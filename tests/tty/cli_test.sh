@@ -51,14 +51,78 @@ wait_for() {
     done
 }
 
+# signal_player SIGNAL PID: the signal for the player alone, not for `timeout` around it.
+signal_player() {
+    kill -"$1" "$(pgrep -P "$2")"
+}
+
+# wait_for_samples FILE PID: until the WAV file holds samples (the music is under way).
+wait_for_samples() {
+    local tries=0
+    until [[ -f $1 && $(stat -c %s "$1") -gt 44 ]]; do
+        kill -0 "$2" 2> /dev/null || fail "the player ended before writing samples into $1"
+        ((++tries < 300)) || fail "no samples in $1 after 30 s"
+        sleep 0.1
+    done
+}
+
+# signal_during_music WAV SIGNAL STATUS ARGS...: runs the player with ARGS until WAV holds
+# samples, then sends SIGNAL; the player must end with STATUS, its WAV file complete.
+signal_during_music() {
+    local wav=$1 signal=$2 expected=$3 pid status
+    shift 3
+    rm -f "$wav"
+    timeout -k 5 30 "$vnplayer" "$@" < /dev/null > out 2> err &
+    pid=$!
+    wait_for_samples "$wav" $pid
+    signal_player "$signal" $pid
+    wait $pid
+    status=$?
+    [[ $status == "$expected" ]] || fail "vnplayer $*: exit status $status after SIG$signal"
+    check_wav "$wav"
+}
+
+# check_wav FILE: the header claims exactly the whole frames the file holds, and some.
+check_wav() {
+    local size riff data
+    size=$(stat -c %s "$1")
+    riff=$(od -An --endian=little -t u4 -j 4 -N 4 "$1" | tr -d ' ')
+    data=$(od -An --endian=little -t u4 -j 40 -N 4 "$1" | tr -d ' ')
+    ((riff == size - 8 && data == size - 44 && data % 4 == 0)) ||
+        fail "$1: the header claims RIFF $riff and data $data for a file of $size bytes"
+    ((data > 0)) || fail "$1 holds no samples"
+}
+
+# Half a second at 120 beats per minute: program 0, C4 for 96 ticks (division 96).
+write_song() {
+    printf 'MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x60MTrk\x00\x00\x00\x0f' > "$1"
+    printf '\x00\xc0\x00\x00\x90\x3c\x64\x60\x80\x3c\x00\x00\xff\x2f\x00' >> "$1"
+}
+
+# A dense song: chords of eight notes on eight channels, struck and released on every
+# tick (about 5 ms at 120 beats per minute, division 96), 2 s long.
+write_dense_song() {
+    local body='' i c n
+    for ((i = 0; i < 400; i++)); do
+        for ((c = 0; c < 8; c++)); do
+            body+="\\x0$((c == 0 ? 1 : 0))\\x9${c}\\x3c\\x$((i % 2 ? 0 : 64))"
+        done
+    done
+    printf "$body"'\x00\xff\x2f\x00' > track.bin
+    n=$(stat -c %s track.bin)
+    {
+        printf 'MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x60MTrk\x00\x00'
+        printf "\\x$(printf %02x $((n >> 8)))\\x$(printf %02x $((n & 255)))"
+        cat track.bin
+    } > "$1"
+}
+
 # A game whose opening shows one line and then waits for a command.
 printf '*SCENE s\nHello.\n>where\nHere.\n*SCENEEND\n' > simple.vns
 
 case $case_name in
 music)
-    # Half a second at 120 beats per minute: program 0, C4 for 96 ticks (division 96).
-    printf 'MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x60MTrk\x00\x00\x00\x0f' > song.mid
-    printf '\x00\xc0\x00\x00\x90\x3c\x64\x60\x80\x3c\x00\x00\xff\x2f\x00' >> song.mid
+    write_song song.mid
     run 0 --music song.mid --once --fast --output log:-
     [[ $(cat out) == $'10.000 open\n20.000 C0 00 00\n20.000 90 3C 64\n520.000 80 3C 00\n520.000 reset\n520.000 close' ]] ||
         fail "--once log differs"
@@ -261,6 +325,29 @@ archive)
     mv GAME.Vnp 古い館.vnp
     run 0 --tty --fast 古い館.vnp < typed
     [[ $(cat out) == $'Hello from the archive.\n> where\nHere.' ]] || fail "Japanese file name"
+    # Cut short inside its last entry: the script is whole, so the game opens, names what
+    # is lost once on standard error (in the words of vnpack list) and stops where it needs it.
+    printf '*SCENE s\nHello.\n>look\n*PICTURE b\nSeen.\n*SCENEEND\n' > cut.vns
+    head -c 3000 /dev/urandom > a.bmp
+    head -c 3000 /dev/urandom > b.bmp
+    "$vnpack" create -o cut.vnp cut.vns a.bmp b.bmp > /dev/null || fail "vnpack create failed"
+    truncate -s $(($(stat -c %s cut.vnp) - 100)) cut.vnp
+    printf 'look\n' > typed
+    run 3 --tty --fast cut.vnp < typed
+    [[ $(cat out) == $'Hello.\n> look\n[message] データb.bmpの読み込みに失敗しました\nSeen.' ]] ||
+        fail "the cut archive's transcript differs"
+    [[ $(grep -c 'damaged archive' err) == 1 ]] || fail "the damage is not named once"
+    expect_err "vnplayer: damaged archive 'cut.vnp': entry 2 'B.BMP': the file is cut short inside it"
+    expect_err "[halted] データb.bmpの読み込みに失敗しました"
+    "$vnpack" list cut.vnp > list.out 2> list.err && fail "vnpack list accepted the cut archive"
+    [[ $(sed -n 's/^vnpack: //p' list.err) == $(sed -n 's/^vnplayer: \(damaged\)/\1/p' err) ]] ||
+        fail "vnpack list and the player name the damage differently"
+    grep -q ' A.BMP$' list.out || fail "vnpack list does not list the entry before the damage"
+    # Cut inside the script: refused, with the reason.
+    truncate -s 40 cut.vnp
+    run 1 --tty --fast cut.vnp < typed
+    expect_err "vnplayer: cannot open cut.vnp: スクリプトの読み込みに失敗しました (damaged archive 'cut.vnp': entry 0 '*SCRIPT*': the file is cut short inside it"
+    expect_no_out
     ;;
 idle-cpu)
     # Waiting for a command, and sleeping through a *WAIT, use no CPU: nothing polls.
@@ -336,6 +423,139 @@ sound-wait)
     took=$(($(now_ms) - start))
     [[ $status == 130 ]] || fail "exit status $status after SIGINT during a sound"
     ((took < 1000)) || fail "SIGINT during a sound took $took ms"
+    ;;
+whole-lines)
+    # The music's log (its timer thread) and the game's transcript (this thread) share
+    # standard output, and standard error goes to the same file: every line is one of
+    # theirs, whole, never two spliced together.
+    write_dense_song dense.mid
+    line='The game writes line after line of its own text while the music plays.'
+    printf '*SCENE s\n*F(1)=0\n*BGM dense\n*WAIT 2\n*LABEL top\n*F(1)+=1\n%s\n*IF F(1)<40000 top\n' "$line" > busy.vns
+    printf '*WAIT 5\n*PICTURE missing\nDone.\n>x\n*SCENEEND\n' >> busy.vns
+    timeout -k 5 60 "$vnplayer" --tty --output log:- busy.vns < /dev/null > out 2>&1
+    status=$?
+    [[ $status == 3 ]] || fail "exit status $status, expected 3 (halted)"
+    stop="ファイル$PWD/missing.bmpが開けません"
+    game=0 music=0
+    while IFS= read -r l; do
+        if [[ $l == "$line" ]]; then
+            ((++game))
+        elif [[ $l =~ ^[0-9]+\.[0-9]{3}\ (open|reset|close|[0-9A-F]{2}(\ [0-9A-F]{2})*)$ ]]; then
+            ((++music))
+        elif [[ $l != "[message] $stop" && $l != "[halted] $stop" && $l != Done. ]]; then
+            fail "a line that is neither the game's nor the music's: '$l'"
+        fi
+    done < out
+    ((game == 40000)) || fail "$game lines of the game's text, expected 40000"
+    ((music > 0)) || fail "no music was logged"
+    [[ $(grep -c '^\[halted\]' out) == 1 ]] || fail "no single [halted] line"
+    echo "$game lines of the game and $music of the music, all whole"
+    ;;
+halted)
+    # A game stopped by a data file says so on standard error, once; its text is as it was.
+    printf '*SCENE s\nBefore.\n*PICTURE missing\n*PICTURE gone\nAfter.\n>x\nNever.\n*SCENEEND\n' \
+        > stop.vns
+    printf 'x\n' > typed
+    run 3 --tty --fast stop.vns < typed
+    [[ $(cat out) == "Before."$'\n'"[message] ファイル$PWD/missing.bmpが開けません"$'\n'"[message] ファイル$PWD/gone.bmpが開けません"$'\n'"After."$'\n'"> x" ]] ||
+        fail "transcript differs"
+    [[ $(cat err) == "[halted] ファイル$PWD/missing.bmpが開けません" ]] || fail "standard error differs"
+    # Stopped during a *WAIT, it can never go on: the same status at once.
+    printf '*SCENE s\nA.\n*PICTURE missing\n*WAIT 1\nB.\n>x\n*SCENEEND\n' > waiting.vns
+    run 3 --tty --fast waiting.vns < /dev/null
+    expect_err "[halted] ファイル$PWD/missing.bmpが開けません"
+    expect_err "vnplayer: the game has stopped and takes no more commands"
+    # A game that goes on ends with 0 and says nothing.
+    run 0 --tty --fast simple.vns < typed
+    expect_no_err
+    ;;
+wav)
+    write_song song.mid
+    # A file that cannot be created: said, and --music fails; a game goes on without music.
+    run 1 --music song.mid --once --fast --output wav:no/such/folder/song.wav < /dev/null
+    [[ $(cat err) == "vnplayer: music: cannot write no/such/folder/song.wav: No such file or directory" ]] ||
+        fail "the message for a WAV file that cannot be created differs"
+    run 1 --music song.mid --once --fast --output wav:/dev/full < /dev/null
+    expect_err "cannot write /dev/full: No space left on device"
+    printf '*SCENE s\nHello.\n*BGM song\n*WAIT 3\nStill here.\n>x\n*SCENEEND\n' > tune.vns
+    run 0 --tty --fast --output wav:no/such/folder/song.wav tune.vns < /dev/null
+    [[ $(cat out) == $'Hello.\nStill here.' ]] || fail "the game's transcript differs"
+    [[ $(cat err) == "vnplayer: music: cannot write no/such/folder/song.wav: No such file or directory; the music is silent" ]] ||
+        fail "the game's music message differs"
+    # Writes that fail half way (a file size limit): the header claims what was written.
+    (ulimit -f 64 && trap '' XFSZ && exec "$vnplayer" --music song.mid --seconds 20 --fast \
+        --output wav:limited.wav) < /dev/null > out 2> err
+    status=$?
+    [[ $status == 1 ]] || fail "exit status $status when the file could not grow"
+    expect_err "cannot write limited.wav: File too large"
+    check_wav limited.wav
+    # A full disk, for real: a small tmpfs, when the tests may mount one.
+    mkdir small
+    if [[ $(id -u) == 0 ]] && mount -t tmpfs -o size=256k tmpfs small 2> /dev/null; then
+        trap 'umount "$work/small"; rm -rf "$work"' EXIT
+        run 1 --music song.mid --seconds 20 --fast --output wav:small/song.wav < /dev/null
+        expect_err "cannot write small/song.wav: No space left on device"
+        check_wav small/song.wav
+        rm small/song.wav
+        # In a game: the one message, and the game goes on to its end.
+        printf '*SCENE s\nPlaying.\n*BGM song\n*WAIT 300\nPlayed.\n>x\n*SCENEEND\n' > long.vns
+        run 0 --tty --fast --output wav:small/game.wav long.vns < /dev/null
+        [[ $(cat out) == $'Playing.\n[message] cannot write small/game.wav: No space left on device\nPlayed.' ]] ||
+            fail "the game's transcript on a full disk differs"
+        expect_no_err
+        check_wav small/game.wav
+    else
+        echo "skipped: a full disk needs a tmpfs, which only root can mount here"
+    fi
+    ;;
+signals)
+    write_song song.mid
+    # SIGTERM and SIGHUP end the player as Ctrl-C does: in order, the WAV file complete.
+    signal_during_music music.wav INT 130 --music song.mid --output wav:music.wav
+    signal_during_music music.wav TERM 143 --music song.mid --output wav:music.wav
+    signal_during_music music.wav HUP 129 --music song.mid --output wav:music.wav
+    # A game in the terminal, waiting in real time.
+    printf '*SCENE s\nPlaying.\n*BGM song\n*WAIT 600\nPlayed.\n>x\n*SCENEEND\n' > long.vns
+    signal_during_music game.wav TERM 143 --tty --output wav:game.wav long.vns
+    expect_err "vnplayer: terminated"
+    # A runaway script, hung up.
+    printf '*SCENE s\nBefore the loop.\n*LABEL a\n*GOTO a\n*SCENEEND\n' > loop.vns
+    timeout -k 5 30 "$vnplayer" --tty --fast loop.vns < /dev/null > out 2> err &
+    pid=$!
+    wait_for "Before the loop." $pid
+    signal_player HUP $pid
+    wait $pid
+    status=$?
+    [[ $status == 129 ]] || fail "a runaway script: exit status $status after SIGHUP"
+    expect_err "vnplayer: hung up"
+    # Stopped while it saves over and over: no temporary file is left beside the save.
+    printf '*SCENE s\nSaving.\n*LABEL a\n*SAVE 1\n*GOTO a\n*SCENEEND\n' > saver.vns
+    for signal in INT:130 TERM:143 HUP:129; do
+        rm -f saver1.sav
+        yes y | timeout -k 5 30 "$vnplayer" --tty --fast saver.vns > out 2> err &
+        pid=$!
+        until [[ -e saver1.sav ]]; do
+            kill -0 $pid 2> /dev/null || fail "the saving game ended by itself"
+            sleep 0.05
+        done
+        sleep 0.3
+        signal_player "${signal%:*}" $pid
+        wait $pid
+        status=$?
+        [[ $status == "${signal#*:}" ]] || fail "saving: exit status $status after SIG${signal%:*}"
+        left=$(find . -maxdepth 1 -name '.saver1.sav.*')
+        [[ -z $left ]] || fail "SIG${signal%:*} during *SAVE left $left"
+    done
+    ;;
+window-signals)
+    # The window ends in order on SIGTERM and SIGHUP too, even with a dialog open.
+    export QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy
+    write_song song.mid
+    printf '*SCENE s\nPlaying.\n*BGM song\n*WAIT 600\n>x\n*SCENEEND\n' > long.vns
+    printf '*SCENE s\n*BGM song\n*INPUT Age? F(1)\nAfter.\n*SCENEEND\n' > asking.vns
+    signal_during_music window.wav TERM 143 --output wav:window.wav long.vns
+    signal_during_music window.wav HUP 129 --output wav:window.wav asking.vns
+    signal_during_music window.wav TERM 143 --output wav:window.wav asking.vns
     ;;
 *)
     fail "no such case"

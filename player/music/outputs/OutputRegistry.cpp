@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "common/ConsoleLines.h"
 #include "player/music/outputs/LogOutput.h"
 #include "player/music/outputs/PortOutput.h"
 #include "player/music/outputs/SynthOutput.h"
@@ -15,12 +16,10 @@ namespace {
 
 std::unique_ptr<MidiOutput> MakeLog(const std::string& file) {
     if (file == "-") {
-        // Flushed line by line: the log is read while the music plays.
-        return std::make_unique<LogOutput>([](std::string_view line) {
-            std::fwrite(line.data(), 1, line.size(), stdout);
-            std::fputc('\n', stdout);
-            std::fflush(stdout);
-        });
+        // Flushed line by line: the log is read while the music plays. Whole lines, under
+        // the lock the game's transcript takes on its own thread.
+        return std::make_unique<LogOutput>(
+            [](std::string_view line) { console::lineNow(stdout, line); });
     }
     std::shared_ptr<std::FILE> out(std::fopen(file.c_str(), "w"), [](std::FILE* f) {
         if (f) std::fclose(f);
@@ -28,10 +27,8 @@ std::unique_ptr<MidiOutput> MakeLog(const std::string& file) {
     if (!out) throw MidiOutputError("cannot write " + file);
     // Line by line, so the log can be watched while the music plays.
     std::setvbuf(out.get(), nullptr, _IOLBF, 0);
-    return std::make_unique<LogOutput>([out](std::string_view line) {
-        std::fwrite(line.data(), 1, line.size(), out.get());
-        std::fputc('\n', out.get());
-    });
+    return std::make_unique<LogOutput>(
+        [out](std::string_view line) { console::line(out.get(), line); });
 }
 
 struct Backend {
