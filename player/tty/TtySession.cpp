@@ -8,6 +8,7 @@
 #include "common/SjisText.h"
 #include "common/StopSignals.h"
 #include "player/media/PictureFiles.h"
+#include "player/session/UserData.h"
 #include "player/tty/TtyAbort.h"
 
 namespace vornal::tty {
@@ -42,6 +43,7 @@ int TtySession::open() {
         // Named once, on standard error: they are about the game's file, not its text.
         for (const std::string& problem : engine_.OpeningProblems())
             complain(visibleText(sjis::toUtf8(problem)));
+        moveSavesIfNeeded();
         for (const std::string& message : messages)
             host_.showMessage(message);
         return 0;
@@ -51,6 +53,21 @@ int TtySession::open() {
     for (const std::string& message : messages)
         complain("cannot open " + game + ": " + visibleText(sjis::toUtf8(message)));
     return 1;
+}
+
+// A game whose folder cannot be written saves into the user's data folder instead.
+void TtySession::moveSavesIfNeeded() {
+    const std::filesystem::path data = session::dataFolderFromEnvironment();
+    try {
+        const std::optional<std::filesystem::path> folder = session::savesFolder(
+            engine_.DataFolder(), data, session::gameStem(options_.game, engine_.ScriptKey()));
+        if (!folder) return;
+        engine_.SetSaveFolder(*folder);
+        complain("the game's folder cannot be written; its saves go to " + folder->string());
+    } catch (const std::filesystem::filesystem_error& error) {
+        complain(std::string("the game's folder cannot be written, nor ") + error.path1().string() +
+                 ": " + error.code().message());
+    }
 }
 
 // The engine is in a *WAIT: deliver the next tick, or a command typed during the pause
@@ -96,6 +113,10 @@ TtySession::Step TtySession::readCommand() {
     std::string line;
     switch (input_.readLine(line)) {
         case LineInput::Status::Line:
+            if (isUndoLine(line)) {
+                undo();
+                return Step::Continue;
+            }
             engine_.ProcessInput(sjis::fromUtf8(line));
             return Step::Continue;
         case LineInput::Status::End:
@@ -106,6 +127,21 @@ TtySession::Step TtySession::readCommand() {
             break;
     }
     return Step::Interrupted;
+}
+
+// The game's state goes back; what was written stays written, so the restored message area
+// is not written again.
+// Said first, as an echo is: what the undo brings about (the music's log) follows it.
+void TtySession::undo() {
+    host_.undone(engine_.UndoCommand());
+    host_.setQuiet(true);
+    try {
+        engine_.Undo();
+    } catch (...) {
+        host_.setQuiet(false);
+        throw;
+    }
+    host_.setQuiet(false);
 }
 
 int TtySession::run() {

@@ -24,8 +24,10 @@ private:
 
     int play();
     int open();
+    void moveSavesIfNeeded();
     Step waitStep();
     Step readCommand();
+    void undo();
 
     const TtyOptions& options_;
     WakePipe wake_;
