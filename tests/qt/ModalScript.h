@@ -1,6 +1,7 @@
 // Answers the modal dialogs a window opens (message boxes, file dialogs, its own boxes),
-// one action per dialog, in order; each action sees the dialog. Stops polling after the
-// last one.
+// one action per dialog, in order; each action sees the dialog. The boxes a pass waits for
+// are not modal to the window (player/qt/NestedWaits.h) and count as well. Stops polling
+// after the last one.
 #pragma once
 
 #include <QAbstractButton>
@@ -22,8 +23,18 @@ public:
     QStringList texts;  // what each message box said
 
 private:
+    // The box a pass waits for, shown last.
+    static QWidget* waitingBox() {
+        QWidget* found = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->isVisible() && w->property("vornalWaiting").toBool()) found = w;
+        }
+        return found;
+    }
+
     void poll() {
         QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) modal = waitingBox();
         // A dialog shown again after another counts anew; so does a box built where the
         // last one was, with no poll in between, which the mark tells apart.
         if (modal && (modal != last_ || !modal->property(kSeen).toBool())) {
