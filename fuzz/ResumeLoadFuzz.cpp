@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "fuzz/QuietHost.h"
+#include "fuzz/EngineRun.h"
 #include "player/core/Engine.h"
 #include "player/media/PictureFiles.h"
 
@@ -22,23 +22,13 @@ constexpr std::string_view kScript =
     "*LABEL CELLAR\r\n>look\r\ndark\r\n*SCENEEND\r\n";
 constexpr std::int32_t kLines = 25;
 
-constexpr PictureLimits kLimits{.maxSide = 2048, .maxPixels = 1 << 20};
-
-void require(bool condition) {
-    if (!condition) std::abort();
-}
-
-void settle(Engine& engine, fuzz::QuietHost& host) {
-    for (int i = 0; i < 64 && host.idleRequests > 0; ++i) {
-        --host.idleRequests;
-        engine.AppIdle();
-    }
-}
+using fuzz::require;
+using fuzz::settle;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const PictureFiles pictures(kLimits);
+    static const PictureFiles pictures(fuzz::kFuzzPictureLimits);
     fuzz::QuietHost host;
     Engine engine(host, MediaServices{&pictures, nullptr, nullptr});
     engine.SetSliceLimit(256);
