@@ -10,8 +10,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <cstdint>
+#include <filesystem>
 #include <memory>
+#include <optional>
 
+#include "player/author/InputLog.h"
 #include "player/core/Engine.h"
 #include "player/core/Host.h"
 #include "player/media/PlayerMedia.h"
@@ -19,6 +23,7 @@
 #include "player/qt/AnchorPanel.h"
 #include "player/qt/CommandLine.h"
 #include "player/qt/InputDlg.h"
+#include "player/qt/LiveReload.h"
 #include "player/qt/MusicMenu.h"
 #include "player/qt/PictureView.h"
 
@@ -36,6 +41,17 @@ public:
 
     // Opens a script or archive as if it had been chosen in the open dialog.
     bool OpenGame(const QString& file);
+
+    // For authors (vnplayer --seed, --encoding, --watch). With live reload on, the game
+    // opened last is watched, and what is typed into it is kept for the replay.
+    void SetRandomSeed(std::uint32_t seed);
+    void SetScriptEncoding(std::optional<ScriptEncoding> encoding);
+    void SetLiveReload(bool on);
+    // Opens the watched game again and replays what was typed, on the fast clock with the
+    // same seed; a game that no longer opens is left as it was, and a box says why.
+    // Called when the files change; waits for a pass under way (a dialog) to end.
+    void ReloadGame();
+    const InputLog& TypedSoFar() const { return log_; }
 
     // Menu and button commands.
     void F1Click();
@@ -102,6 +118,15 @@ private:
     TAboutDlg aboutDlg_;
     TInputDlg inputDlg_;
     QString lastFolder_;
+    // Live reload.
+    bool liveReload_ = false;
+    bool reloadPending_ = false;
+    std::uint32_t seed_ = 0;
+    std::optional<ScriptEncoding> encoding_;
+    std::filesystem::path game_;
+    InputLog log_;
+    std::unique_ptr<LiveReload> watch_;
+    std::unique_ptr<QMessageBox> reloadNotice_;
     std::size_t memoLines_ = 0;  // lines shown in MsgMemo, in step with the engine's
     bool inIdle_ = false;        // an AppIdle call is on the stack (modal dialogs nest)
     std::unique_ptr<QMessageBox> mediaNotice_;  // not modal: it may come in the middle of a pass
