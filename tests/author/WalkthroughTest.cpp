@@ -191,7 +191,9 @@ TEST(Walkthrough, RunsPassAndFailAtTheFirstExpectationThatDoesNotHold) {
         ASSERT_TRUE(result.failure);
         EXPECT_EQ(result.failure->line, c.failedLine);
         EXPECT_EQ(result.failure->message, c.message);
-        if (!c.shown.empty()) EXPECT_EQ(result.failure->shown, c.shown);
+        if (!c.shown.empty()) {
+            EXPECT_EQ(result.failure->shown, c.shown);
+        }
     }
 }
 

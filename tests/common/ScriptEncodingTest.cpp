@@ -120,7 +120,9 @@ TEST(ScriptEncoding, ProblemsNameLineAndColumn) {
             EXPECT_EQ(decoded.problems[i].column, c.expected[i].column);
             EXPECT_EQ(decoded.problems[i].character, c.expected[i].character);
         }
-        if (!c.converted.empty()) EXPECT_EQ(sjis::toUtf8(asString(decoded.bytes)), c.converted);
+        if (!c.converted.empty()) {
+            EXPECT_EQ(sjis::toUtf8(asString(decoded.bytes)), c.converted);
+        }
     }
     // The player wants the first problem only.
     EXPECT_EQ(DecodeScript(bytes("é\né\n"), std::nullopt).problems.size(), 1u);
