@@ -5,8 +5,12 @@
 namespace vornal {
 
 inline constexpr const char* kPlayerUsage =
-    "usage: vnplayer [--mute] [--output NAME] [GAME]\n"
-    "                               play GAME (.vns script or .vnp archive) in a window\n"
+    "usage: vnplayer [--mute] [--output NAME] [--seed N] [--encoding E] [--watch] [GAME]\n"
+    "                               play GAME (.vns script or .vnp archive) in a window;\n"
+    "                               --seed N repeats the story's random numbers,\n"
+    "                               --encoding utf-8|shift-jis reads the script so,\n"
+    "                               --watch reopens GAME and replays what was typed\n"
+    "                               whenever its files change\n"
     "       vnplayer --tty GAME     play it in the terminal (vnplayer --tty --help)\n"
     "       vnplayer --music FILE.mid [--once] [--seconds N] [--output NAME] [--fast]\n"
     "                               play one song (docs/music.md)\n"

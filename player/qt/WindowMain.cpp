@@ -9,6 +9,7 @@
 #include "common/ConsoleLines.h"
 #include "common/StopSignals.h"
 #include "player/PlayerUsage.h"
+#include "player/author/Seed.h"
 #include "player/music/outputs/OutputRegistry.h"
 #include "player/qt/Appearance.h"
 #include "player/qt/MainWindow.h"
@@ -47,6 +48,9 @@ int runWindow(int argc, char** argv) {
     MediaOptions media;
     bool optionsEnded = false;
     bool outputGiven = false;
+    std::optional<std::uint32_t> seed;
+    std::optional<ScriptEncoding> encoding;
+    bool watch = false;
     const QStringList args = QApplication::arguments();
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& arg = args[i];
@@ -65,6 +69,22 @@ int runWindow(int argc, char** argv) {
                 CheckOutputName(media.output);
             } catch (const UnknownOutput& error) {
                 complain(error.what());
+                return 2;
+            }
+        } else if (!optionsEnded && arg == QLatin1String("--watch")) {
+            watch = true;
+        } else if (!optionsEnded &&
+                   (arg == QLatin1String("--seed") || arg == QLatin1String("--encoding"))) {
+            const std::string value = ++i < args.size() ? args[i].toStdString() : std::string();
+            const bool isSeed = arg == QLatin1String("--seed");
+            if (isSeed) {
+                seed = ParseSeed(value);
+            } else {
+                encoding = ParseEncodingName(value);
+            }
+            if (isSeed ? !seed : !encoding) {
+                usageError(arg.toStdString() + (isSeed ? " takes a number from 0 to 4294967295"
+                                                       : " takes utf-8 or shift-jis"));
                 return 2;
             }
         } else if (!optionsEnded && arg.startsWith(QLatin1Char('-'))) {
@@ -88,6 +108,10 @@ int runWindow(int argc, char** argv) {
         stopped.setEnabled(false);
         form.StopForSignal(stop::exitCode());
     });
+    // Live reload replays with one seed throughout, so R(x) draws alike.
+    if (seed || watch) form.SetRandomSeed(seed.value_or(RandomSeed()));
+    form.SetScriptEncoding(encoding);
+    form.SetLiveReload(watch);
     form.show();
     if (!game.isEmpty()) {
         // From inside the loop, so a failure's message box has a shown window behind it.

@@ -26,8 +26,8 @@ std::string_view trimBlanks(std::string_view s) {
 }  // namespace
 
 std::string_view escapePrefix(std::string_view utf8) {
-    static constexpr std::string_view kTags[] = {"[message]", "[yes/no]", "[input]",
-                                                 "[answer]",  "[trace]",  "[end of input]"};
+    static constexpr std::string_view kTags[] = {
+        "[message]", "[yes/no]", "[input]", "[answer]", "[trace]", "[end of input]", "[reloaded]"};
     if (utf8.starts_with('\\')) return "\\";
     for (const std::string_view tag : kTags) {
         if (utf8.starts_with(tag)) return "\\";
@@ -118,7 +118,7 @@ void TtyHost::setPictureAreaSize(int width, int height) {
 void TtyHost::pictureChanged() {}
 
 void TtyHost::waitForSound(std::chrono::milliseconds length) {
-    if (settings_.fast) return;
+    if (settings_.fast || (log_ && log_->replaying())) return;
     flush();
     const auto end = Clock::now() + length;
     for (auto now = Clock::now(); now < end; now = Clock::now()) {
@@ -138,7 +138,18 @@ void TtyHost::showMessage(std::string_view text) {
     writeGameText(text, "[message] ");
 }
 
+void TtyHost::writeAnswer(std::string_view answer) {
+    writeLine(answer.empty() ? "[answer]" : "[answer] " + sjis::toUtf8(answer));
+}
+
 std::optional<std::string> TtyHost::readAnswer() {
+    if (log_ && log_->replaying()) {
+        if (std::optional<std::string> answer = log_->nextAnswer()) {
+            writeAnswer(*answer);
+            return answer;
+        }
+        // Asked where it was not before: the player answers from here on.
+    }
     flush();
     std::string line;
     LineInput::Status status;
@@ -148,7 +159,8 @@ std::optional<std::string> TtyHost::readAnswer() {
     switch (status) {
         case LineInput::Status::Line: {
             std::string answer = sjis::fromUtf8(line);
-            writeLine(answer.empty() ? "[answer]" : "[answer] " + sjis::toUtf8(answer));
+            if (log_) log_->recordAnswer(answer);
+            writeAnswer(answer);
             return answer;
         }
         case LineInput::Status::End:

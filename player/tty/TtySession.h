@@ -2,6 +2,11 @@
 // and feeds it typed commands, until input ends.
 #pragma once
 
+#include <cstdint>
+#include <memory>
+
+#include "player/author/GameWatcher.h"
+#include "player/author/InputLog.h"
 #include "player/core/Engine.h"
 #include "player/media/PlayerMedia.h"
 #include "player/tty/LineInput.h"
@@ -26,6 +31,9 @@ private:
     int open();
     Step waitStep();
     Step readCommand();
+    // Live reload: the game opened again and what was typed replayed, if it still opens.
+    void reload();
+    void noteChanges();
 
     const TtyOptions& options_;
     WakePipe wake_;
@@ -33,6 +41,11 @@ private:
     TtyHost host_;
     PlayerMedia media_;
     Engine engine_;
+    // --watch only.
+    std::unique_ptr<GameWatcher> watcher_;
+    InputLog log_;
+    std::uint32_t seed_ = 0;
+    bool reloadPending_ = false;
 };
 
 }  // namespace vornal::tty

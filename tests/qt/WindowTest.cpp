@@ -292,6 +292,45 @@ private slots:
         QCOMPARE(memoLines(form), QStringList({expected}));
     }
 
+    // --watch: what was typed (commands and answers) is typed again into the changed game,
+    // with no dialog shown; a change that does not open leaves the game and says why.
+    void liveReloadReplaysWhatWasTyped() {
+        TForm1 form;
+        form.SetLiveReload(true);
+        form.SetRandomSeed(3);
+        ModalScript dialogs;
+        dialogs.then([](QWidget* box) { press(box, QMessageBox::Yes); });
+        dialogs.start();
+        const QString text =
+            "*SCENE 玄関\n暗い。\n>開ける\n*YESNO 開けますか？ 地下 x\n*END\n"
+            "*SCENEEND\n*SCENE 地下\n階段だ。\n>x\n*SCENEEND\n";
+        const QString file = game("watch.vns", text);
+        start(form, file);
+        type(form, QStringLiteral("開ける"));
+        QTRY_VERIFY(dialogs.done());
+        QTRY_COMPARE(memoLines(form).last(), QStringLiteral("階段だ。"));
+        QCOMPARE(form.TypedSoFar().entries().size(), 2u);
+
+        // The file changes: the watcher says so from the event loop.
+        game("watch.vns",
+             QString(text).replace(QStringLiteral("階段だ。"), QStringLiteral("石の階段だ。")));
+        QTRY_COMPARE(memoLines(form), QStringList({"暗い。", "> 開ける", "石の階段だ。"}));
+        QCOMPARE(form.GameEngine().CurrentSceneName(), vornal::sjis::fromUtf8("地下"));
+        QCOMPARE(dialogs.texts, QStringList({"選択|開けますか？"}));
+
+        // Broken: the game stays, a box (not modal) says why.
+        game("watch.vns", QStringLiteral("no scenes here\n"));
+        QTRY_VERIFY(form.findChild<QMessageBox*>() && form.findChild<QMessageBox*>()->isVisible());
+        QVERIFY(
+            form.findChild<QMessageBox*>()->text().contains(QStringLiteral("*SCENEがありません")));
+        QCOMPARE(memoLines(form).last(), QStringLiteral("石の階段だ。"));
+        QCOMPARE(form.GameEngine().CurrentSceneName(), vornal::sjis::fromUtf8("地下"));
+        // Mended again, reloaded by a direct call.
+        game("watch.vns", text);
+        form.ReloadGame();
+        QCOMPARE(memoLines(form).last(), QStringLiteral("階段だ。"));
+    }
+
     void runawayScriptLeavesTheWindowResponsive_data() {
         QTest::addColumn<QString>("loop");
         QTest::newRow("silent") << "*SCENE s\n*LABEL a\n*GOTO a\n*SCENEEND\n";
