@@ -5,10 +5,12 @@
 namespace vornal {
 
 inline constexpr const char* kPlayerUsage =
-    "usage: vnplayer [--mute] [--output NAME] [GAME]\n"
-    "                               play GAME (.vns script or .vnp archive) in a window\n"
+    "usage: vnplayer [--mute] [--output NAME] [--music-volume N] [--sound-volume N] [GAME]\n"
+    "                               play GAME (.vns script or .vnp archive) in a window;\n"
+    "                               volumes 0 (silent) to 100 (the default)\n"
     "       vnplayer --tty GAME     play it in the terminal (vnplayer --tty --help)\n"
     "       vnplayer --music FILE.mid [--once] [--seconds N] [--output NAME] [--fast]\n"
+    "                              [--music-volume N]\n"
     "                               play one song (docs/music.md)\n"
     "       vnplayer --list-outputs  what --output accepts on this machine\n"
     "       vnplayer --help | --version\n";

@@ -12,6 +12,7 @@
 #include "codec/Stream.h"
 #include "common/SjisText.h"
 #include "player/media/PlayerMedia.h"
+#include "player/media/Volume.h"
 #include "player/music/outputs/OutputRegistry.h"
 #include "player/tty/TtySession.h"
 
@@ -21,6 +22,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: vnplayer --music FILE.mid [--once] [--seconds N] [--output NAME] [--fast]\n"
+    "                               [--music-volume N]\n"
     "       vnplayer --list-outputs\n";
 // Songs larger than this are refused rather than read (as data files of a game are).
 constexpr std::int64_t kMaxSongBytes = std::int64_t{256} << 20;
@@ -34,6 +36,7 @@ struct MusicOptions {
     bool fast = false;
     std::optional<std::int64_t> seconds;
     std::string output;
+    int volume = kFullVolume;
 };
 
 struct Usage {
@@ -56,6 +59,12 @@ MusicOptions parse(int argc, char** argv) {
             options.fast = true;
         } else if (arg == "--output") {
             options.output = value();
+        } else if (arg == "--music-volume") {
+            const std::string text = value();
+            const std::optional<int> volume = ParseVolume(text);
+            if (!volume)
+                throw Usage{"--music-volume takes a whole number from 0 to 100, not " + text};
+            options.volume = *volume;
         } else if (arg == "--seconds") {
             const std::string text = value();
             char* end = nullptr;
@@ -137,7 +146,8 @@ int runMusic(int argc, char** argv) {
     if (!song) return 1;
     tty::installInterruptHandler();
     // Made now: the music clock's 0 is the moment the song is handed over.
-    PlayerMedia media(MediaOptions{.fast = options.fast, .output = options.output});
+    PlayerMedia media(MediaOptions{
+        .fast = options.fast, .output = options.output, .musicVolume = options.volume});
     if (!media.musicProblem().empty())
         std::fprintf(stderr, "vnplayer: music: %s; the music is silent\n",
                      media.musicProblem().c_str());

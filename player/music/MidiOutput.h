@@ -38,6 +38,9 @@ public:
     // Every note and the sustain pedal off on all 16 channels.
     virtual void reset(std::int64_t stepMicros) = 0;
     virtual void close(std::int64_t stepMicros) = 0;
+    // The level of the sound the output makes, from 0 (silent) to 1 (as made). Outputs that
+    // make no sound of their own (a log, a MIDI port) ignore it.
+    virtual void setGain(double) {}
 };
 
 // Sends nothing anywhere: music without a device keeps its timing and its state.

@@ -5,7 +5,10 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include <optional>
+
 #include "player/PlayerUsage.h"
+#include "player/media/Volume.h"
 #include "player/music/outputs/OutputRegistry.h"
 #include "player/qt/Appearance.h"
 #include "player/qt/MainWindow.h"
@@ -46,6 +49,21 @@ int runWindow(int argc, char** argv) {
                 QTextStream(stderr) << "vnplayer: " << error.what() << "\n";
                 return 2;
             }
+        } else if (!optionsEnded && (arg == QLatin1String("--music-volume") ||
+                                     arg == QLatin1String("--sound-volume"))) {
+            if (++i == args.size()) {
+                QTextStream(stderr) << "vnplayer: " << arg << " needs a value\n" << kPlayerUsage;
+                return 2;
+            }
+            const std::optional<int> volume = ParseVolume(args[i].toStdString());
+            if (!volume) {
+                QTextStream(stderr)
+                    << "vnplayer: " << arg << " takes a whole number from 0 to 100, not " << args[i]
+                    << "\n";
+                return 2;
+            }
+            (arg == QLatin1String("--music-volume") ? media.musicVolume : media.soundVolume) =
+                *volume;
         } else if (!optionsEnded && arg.startsWith(QLatin1Char('-'))) {
             QTextStream(stderr) << "vnplayer: unknown option " << arg << "\n" << kPlayerUsage;
             return 2;

@@ -1,8 +1,10 @@
 #include "player/tty/TtyOptions.h"
 
+#include <optional>
 #include <string_view>
 
 #include "player/media/PictureFiles.h"
+#include "player/media/Volume.h"
 
 namespace vornal::tty {
 
@@ -22,11 +24,18 @@ TtyOptions parseTtyOptions(std::span<const char* const> args) {
                 options.fast = true;
             } else if (arg == "--mute") {
                 options.mute = true;
-            } else if (arg == "--output" || arg == "--picture-out") {
+            } else if (arg == "--output" || arg == "--picture-out" || arg == "--music-volume" ||
+                       arg == "--sound-volume") {
                 if (i + 1 == args.size()) throw UsageError(std::string(arg) + " needs a value");
                 const std::string value = args[++i];
                 if (arg == "--output") {
                     options.output = value;
+                } else if (arg == "--music-volume" || arg == "--sound-volume") {
+                    const std::optional<int> volume = ParseVolume(value);
+                    if (!volume)
+                        throw UsageError(std::string(arg) +
+                                         " takes a whole number from 0 to 100, not " + value);
+                    (arg == "--music-volume" ? options.musicVolume : options.soundVolume) = *volume;
                 } else if (isPictureFileName(value)) {
                     options.pictureOut = value;
                 } else {
@@ -52,6 +61,7 @@ TtyOptions parseTtyOptions(std::span<const char* const> args) {
 
 std::string ttyUsage() {
     return "Usage: vnplayer --tty [--trace] [--fast] [--mute] [--output NAME]\n"
+           "                      [--music-volume N] [--sound-volume N]\n"
            "                      [--picture-out FILE] GAME\n"
            "Plays GAME (a .vns script or .vnp archive) in the terminal.\n"
            "Typed commands are read from standard input, one per line; the game's text\n"
@@ -64,6 +74,9 @@ std::string ttyUsage() {
            "  --mute     play no sound effects and no music (the game keeps its pace)\n"
            "  --output NAME\n"
            "             where music goes (vnplayer --list-outputs)\n"
+           "  --music-volume N, --sound-volume N\n"
+           "             the music's and the sound effects' volume, 0 (silent) to 100\n"
+           "             (the default); 50 is a quarter of the amplitude (-12 dB)\n"
            "  --picture-out FILE\n"
            "             write the picture area to FILE (.png or .bmp) when the player exits\n"
            "  --help     show this help and exit\n"

@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "player/media/Volume.h"
+
 namespace vornal::tty {
 
 struct TtyOptions {
@@ -15,6 +17,8 @@ struct TtyOptions {
     bool fast = false;
     bool mute = false;
     std::string output;                // --output NAME: the music output
+    int musicVolume = kFullVolume;     // --music-volume N, 0 to 100
+    int soundVolume = kFullVolume;     // --sound-volume N, 0 to 100
     std::filesystem::path pictureOut;  // --picture-out FILE: the picture area, at exit
     std::filesystem::path game;
 };

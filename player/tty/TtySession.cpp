@@ -38,7 +38,11 @@ TtySession::TtySession(const TtyOptions& options, std::FILE* out, int inFd, bool
     : options_(options),
       input_(inFd, interruptRequested, &wake_),
       host_(out, input_, TtyHostSettings{options.trace, terminal, options.fast}, &wake_),
-      media_(MediaOptions{.mute = options.mute, .fast = options.fast, .output = options.output},
+      media_(MediaOptions{.mute = options.mute,
+                          .fast = options.fast,
+                          .output = options.output,
+                          .musicVolume = options.musicVolume,
+                          .soundVolume = options.soundVolume},
              [](const std::string& notice) {
                  std::fprintf(stderr, "vnplayer: %s\n", notice.c_str());
              }),

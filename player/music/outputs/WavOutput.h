@@ -28,6 +28,7 @@ public:
     void longMessage(std::span<const Byte> message, SendTime at) override;
     void reset(std::int64_t stepMicros) override;
     void close(std::int64_t stepMicros) override { renderUntilStep(stepMicros); }
+    void setGain(double gain) override { core_.setGain(gain); }
 
 private:
     // Every message of earlier steps is known by now: render up to the previous step.
