@@ -10,7 +10,7 @@ inline constexpr const char* kPlayerUsage =
     "                               volumes 0 (silent) to 100 (the default)\n"
     "       vnplayer --tty GAME     play it in the terminal (vnplayer --tty --help)\n"
     "       vnplayer --music FILE.mid [--once] [--seconds N] [--output NAME] [--fast]\n"
-    "                              [--music-volume N]\n"
+    "                                 [--music-volume N]\n"
     "                               play one song (docs/music.md)\n"
     "       vnplayer --list-outputs  what --output accepts on this machine\n"
     "       vnplayer --help | --version\n";

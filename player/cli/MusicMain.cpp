@@ -22,7 +22,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: vnplayer --music FILE.mid [--once] [--seconds N] [--output NAME] [--fast]\n"
-    "                               [--music-volume N]\n"
+    "                                 [--music-volume N]\n"
     "       vnplayer --list-outputs\n";
 // Songs larger than this are refused rather than read (as data files of a game are).
 constexpr std::int64_t kMaxSongBytes = std::int64_t{256} << 20;

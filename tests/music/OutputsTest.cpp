@@ -63,6 +63,18 @@ TEST(MusicOutputs, RegistryNamesAndFallbacks) {
     EXPECT_EQ(choices.front().name, "synth");
 }
 
+// A synthesizer that nothing renders any more keeps a bounded queue.
+TEST(MusicOutputs, SynthCoreQueueIsBounded) {
+    if (!HaveSoundFont()) GTEST_SKIP() << "no SoundFont at " << kDefaultSoundFont;
+    SynthCore core(kDefaultSoundFont);
+    for (int i = 0; i < 70'000; ++i)
+        core.scheduleShort(10, 0x003C80);
+    std::vector<float> left(64);
+    std::vector<float> right(64);
+    core.render(left.data(), right.data(), 64);
+    EXPECT_EQ(core.accuracy().messages, 1 << 16);
+}
+
 // Sets an environment variable for one scope.
 class ScopedEnv {
 public:

@@ -63,7 +63,11 @@ SynthCore::SynthCore(const std::string& soundFont) {
 SynthCore::~SynthCore() = default;
 
 void SynthCore::schedule(Event event) {
+    // Messages wait a few tens of milliseconds at most; a queue this long means that nothing
+    // renders any more (the sound server went away), and it must not grow without end.
+    constexpr std::size_t kMaxQueued = 1 << 16;
     std::lock_guard lock(mutex_);
+    if (queue_.size() >= kMaxQueued) return;
     const auto later = std::upper_bound(
         queue_.begin(), queue_.end(), event.frame,
         [](std::int64_t frame, const Event& queued) { return frame < queued.frame; });
@@ -154,7 +158,7 @@ void SynthCore::render(float* left, float* right, int frames) {
                 const std::int64_t edge = (stamp + block_ / 2) / block_ * block_;
                 if (edge <= position) {
                     Event event = std::move(queue_.front());
-                    queue_.erase(queue_.begin());
+                    queue_.pop_front();
                     lock.unlock();
                     // FluidSynth takes it at its next block edge.
                     const std::int64_t applied = (position + block_ - 1) / block_ * block_;

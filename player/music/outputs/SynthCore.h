@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -83,7 +84,7 @@ private:
     std::unique_ptr<fluid_synth_t, SynthDeleter> synth_;
     int block_ = 64;
     std::mutex mutex_;
-    std::vector<Event> queue_;  // by frame; equal frames in the order sent
+    std::deque<Event> queue_;  // by frame; equal frames in the order sent
     std::atomic<std::int64_t> rendered_{0};
     std::atomic<double> gain_{1};
     double appliedGain_ = 1;  // the render thread's
