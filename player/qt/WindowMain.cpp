@@ -6,10 +6,13 @@
 #include <QTimer>
 #include <string>
 
+#include <optional>
+
 #include "common/ConsoleLines.h"
 #include "common/StopSignals.h"
 #include "player/PlayerUsage.h"
 #include "player/author/Seed.h"
+#include "player/media/Volume.h"
 #include "player/music/outputs/OutputRegistry.h"
 #include "player/qt/Appearance.h"
 #include "player/qt/MainWindow.h"
@@ -87,6 +90,20 @@ int runWindow(int argc, char** argv) {
                                                        : " takes utf-8 or shift-jis"));
                 return 2;
             }
+        } else if (!optionsEnded && (arg == QLatin1String("--music-volume") ||
+                                     arg == QLatin1String("--sound-volume"))) {
+            if (++i == args.size()) {
+                usageError(arg.toStdString() + " needs a value");
+                return 2;
+            }
+            const std::optional<int> volume = ParseVolume(args[i].toStdString());
+            if (!volume) {
+                complain(arg.toStdString() + " takes a whole number from 0 to 100, not " +
+                         args[i].toStdString());
+                return 2;
+            }
+            (arg == QLatin1String("--music-volume") ? media.musicVolume : media.soundVolume) =
+                *volume;
         } else if (!optionsEnded && arg.startsWith(QLatin1Char('-'))) {
             usageError("unknown option " + arg.toStdString());
             return 2;

@@ -1,9 +1,11 @@
 #include "player/tty/TtyOptions.h"
 
+#include <optional>
 #include <string_view>
 
 #include "player/author/Seed.h"
 #include "player/media/PictureFiles.h"
+#include "player/media/Volume.h"
 
 namespace vornal::tty {
 
@@ -26,7 +28,7 @@ TtyOptions parseTtyOptions(std::span<const char* const> args) {
             } else if (arg == "--watch") {
                 options.watch = true;
             } else if (arg == "--output" || arg == "--picture-out" || arg == "--seed" ||
-                       arg == "--encoding") {
+                       arg == "--encoding" || arg == "--music-volume" || arg == "--sound-volume") {
                 if (i + 1 == args.size()) throw UsageError(std::string(arg) + " needs a value");
                 const std::string value = args[++i];
                 if (arg == "--seed") {
@@ -38,6 +40,12 @@ TtyOptions parseTtyOptions(std::span<const char* const> args) {
                     if (!options.encoding) throw UsageError("--encoding takes utf-8 or shift-jis");
                 } else if (arg == "--output") {
                     options.output = value;
+                } else if (arg == "--music-volume" || arg == "--sound-volume") {
+                    const std::optional<int> volume = ParseVolume(value);
+                    if (!volume)
+                        throw UsageError(std::string(arg) +
+                                         " takes a whole number from 0 to 100, not " + value);
+                    (arg == "--music-volume" ? options.musicVolume : options.soundVolume) = *volume;
                 } else if (isPictureFileName(value)) {
                     options.pictureOut = value;
                 } else {
@@ -63,6 +71,7 @@ TtyOptions parseTtyOptions(std::span<const char* const> args) {
 
 std::string ttyUsage() {
     return "Usage: vnplayer --tty [--trace] [--fast] [--mute] [--output NAME]\n"
+           "                      [--music-volume N] [--sound-volume N]\n"
            "                      [--picture-out FILE] [--seed N] [--encoding E] [--watch]\n"
            "                      GAME\n"
            "Plays GAME (a .vns script or .vnp archive) in the terminal.\n"
@@ -76,6 +85,9 @@ std::string ttyUsage() {
            "  --mute     play no sound effects and no music (the game keeps its pace)\n"
            "  --output NAME\n"
            "             where music goes (vnplayer --list-outputs)\n"
+           "  --music-volume N, --sound-volume N\n"
+           "             the music's and the sound effects' volume, 0 (silent) to 100\n"
+           "             (the default); 50 is a quarter of the amplitude (-12 dB)\n"
            "  --picture-out FILE\n"
            "             write the picture area to FILE (.png or .bmp) when the player exits\n"
            "  --seed N   seed the game's random numbers: the same commands, the same story\n"

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/ScriptEncoding.h"
+#include "player/media/Volume.h"
 
 namespace vornal::tty {
 
@@ -19,6 +20,8 @@ struct TtyOptions {
     bool fast = false;
     bool mute = false;
     std::string output;                      // --output NAME: the music output
+    int musicVolume = kFullVolume;           // --music-volume N, 0 to 100
+    int soundVolume = kFullVolume;           // --sound-volume N, 0 to 100
     std::filesystem::path pictureOut;        // --picture-out FILE: the picture area, at exit
     std::optional<std::uint32_t> seed;       // --seed N: R(x) draws the same each run
     std::optional<ScriptEncoding> encoding;  // --encoding E: else detected

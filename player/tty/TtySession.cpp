@@ -29,7 +29,11 @@ TtySession::TtySession(const TtyOptions& options, std::FILE* out, int inFd, bool
     : options_(options),
       input_(inFd, stop::requested, &wake_),
       host_(out, input_, TtyHostSettings{options.trace, terminal, options.fast}, &wake_),
-      media_(MediaOptions{.mute = options.mute, .fast = options.fast, .output = options.output},
+      media_(MediaOptions{.mute = options.mute,
+                          .fast = options.fast,
+                          .output = options.output,
+                          .musicVolume = options.musicVolume,
+                          .soundVolume = options.soundVolume},
              complain),
       engine_(host_, media_.services()) {
     media_.setProblemReporter([](const std::string& problem) {

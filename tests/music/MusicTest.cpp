@@ -222,6 +222,38 @@ TEST(Music, OutputSwitchAndMute) {
                                                 "1060.000 90 3C 64"}));
 }
 
+// Keeps the levels it is given.
+class GainOutput final : public MidiOutput {
+public:
+    explicit GainOutput(std::vector<double>& gains) : gains_(gains) {}
+    void open(std::int64_t) override {}
+    void shortMessage(std::uint32_t, SendTime) override {}
+    void longMessage(std::span<const Byte>, SendTime) override {}
+    void reset(std::int64_t) override {}
+    void close(std::int64_t) override {}
+    void setGain(double gain) override { gains_.push_back(gain); }
+
+private:
+    std::vector<double>& gains_;
+};
+
+TEST(Music, LevelFollowsTheOutputAndLeavesTheLogAsItWas) {
+    std::vector<double> first;
+    std::vector<double> second;
+    Rig rig;
+    rig.play("a.mid", kShortSong);
+    rig.advanceTo(20);
+    const std::vector<std::string> logged = rig.log;
+    rig.music->SetGain(0.25);
+    EXPECT_EQ(rig.log, logged);  // a log has no level
+    rig.music->SetOutput(std::make_unique<GainOutput>(first));
+    rig.music->SetGain(0.5);
+    // A new output plays at the level set before it came.
+    rig.music->SetOutput(std::make_unique<GainOutput>(second));
+    EXPECT_EQ(first, (std::vector<double>{0.25, 0.5}));
+    EXPECT_EQ(second, (std::vector<double>{0.5}));
+}
+
 // The timer thread steps a dense song while this thread starts, stops, mutes and switches.
 TEST(Music, TimerThreadAndWindowThread) {
     Bytes events;

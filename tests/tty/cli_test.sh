@@ -131,6 +131,12 @@ music)
     run 0 --music song.mid --seconds 1 --fast --output log:-
     [[ $(tail -n 5 out) == $'530.000 open\n540.000 C0 00 00\n540.000 90 3C 64\n1000.000 reset\n1000.000 close' ]] ||
         fail "--seconds log differs"
+    # A log has no volume: its lines stay as they are.
+    cp out full.log
+    run 0 --music song.mid --seconds 1 --fast --output log:- --music-volume 0
+    cmp -s out full.log || fail "the log changed with the volume"
+    run 2 --music song.mid --music-volume loud < /dev/null
+    expect_err "--music-volume takes a whole number from 0 to 100, not loud"
     run 2 --music song.mid --fast < /dev/null
     expect_err "--fast needs --once or --seconds N"
     run 2 --music song.mid --output speakers < /dev/null
@@ -183,6 +189,14 @@ usage)
     run 2 --tty simple.vns other.vns < /dev/null
     expect_err "more than one game"
     expect_no_out
+    run 2 --tty --sound-volume 101 simple.vns < /dev/null
+    expect_err "--sound-volume takes a whole number from 0 to 100, not 101"
+    expect_no_out
+    # The window takes the volumes too, and checks them before it opens.
+    QT_QPA_PLATFORM=offscreen run 2 --music-volume 1000 simple.vns < /dev/null
+    expect_err "--music-volume takes a whole number from 0 to 100, not 1000"
+    QT_QPA_PLATFORM=offscreen run 2 simple.vns --sound-volume < /dev/null
+    expect_err "--sound-volume needs a value"
     # After "--" a name that looks like an option is a game.
     cp simple.vns ./--odd.vns
     run 0 --tty -- --odd.vns < /dev/null
