@@ -8,6 +8,7 @@
 
 #include "packer/PackCheck.h"
 #include "packer/PackProcedure.h"
+#include "packer/StopSignals.h"
 
 namespace vornal::pack {
 
@@ -48,7 +49,8 @@ constexpr std::string_view kHelp =
     "  -h, --help            this text\n"
     "      --version         the version\n"
     "\n"
-    "Exit status: 0 done, 1 failure, 2 wrong usage.\n";
+    "Exit status: 0 done, 1 failure, 2 wrong usage; 128 + N when stopped by signal N\n"
+    "(130 for SIGINT, 143 for SIGTERM), the archive or file being written left as it was.\n";
 
 void printUsage(std::FILE* to) {
     std::fwrite(kUsage.data(), 1, kUsage.size(), to);
@@ -143,12 +145,19 @@ int runCreate(std::span<const std::string> args, std::FILE* err) {
     }
 
     ProgressLine line(err);
+    const StopSignals signals;
     try {
-        WriteArchiveFile(job, [&](const PackProgress& p) { line.show(p); });
+        WriteArchiveFile(
+            job, [&](const PackProgress& p) { line.show(p); },
+            [&] { return signals.stopRequested(); });
     } catch (const PackError& e) {
         line.clear();
         Complain(err, e.what());
         return kExitFailure;
+    } catch (const PackStopped&) {
+        line.clear();
+        Complain(err, "stopped; '" + job.archive.string() + "' left as it was");
+        return signals.exitStatus();
     }
     return kExitOk;
 }
