@@ -15,9 +15,16 @@ namespace {
 
 std::vector<Byte> readScript(const fs::path& file) {
     std::error_code error;
-    if (!fs::is_regular_file(file, error)) throw PackError("cannot read '" + file.string() + "'");
+    // In Japanese as the pack tool's checks say it: a script gone or grown since then.
+    if (!fs::is_regular_file(file, error)) {
+        throw PackError("cannot read '" + file.string() + "'",
+                        "スクリプトファイル" + file.string() + "が存在しません。");
+    }
     FileStream stream(file, FileStream::Mode::read);
-    if (stream.size() > kMaxScriptBytes) throw PackError("'" + file.string() + "' is too large");
+    if (stream.size() > kMaxScriptBytes) {
+        throw PackError("'" + file.string() + "' is too large",
+                        "スクリプトファイル" + file.string() + "は大きすぎます。");
+    }
     std::vector<Byte> bytes(static_cast<std::size_t>(stream.size()));
     stream.readExact(bytes);
     return bytes;
@@ -54,7 +61,7 @@ CheckedGame LoadGameForCheck(const fs::path& game) {
         checked.data.folder = game.parent_path().empty() ? fs::path(".") : game.parent_path();
         return checked;
     } catch (const StreamError& e) {
-        throw PackError(e.what());
+        throw PackError::from(e);
     }
 }
 
@@ -68,7 +75,7 @@ std::vector<check::Finding> CheckPackJob(const PackJob& job,
     try {
         return check::CheckScriptFile(readScript(job.script), data, encoding).findings;
     } catch (const StreamError& e) {
-        throw PackError(e.what());
+        throw PackError::from(e);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/StopSignals.h"
 #include "packer/PackCheck.h"
 #include "packer/PackProcedure.h"
 #include "packer/PackTest.h"
@@ -56,7 +57,8 @@ constexpr std::string_view kHelp =
     "  -h, --help            this text\n"
     "      --version         the version\n"
     "\n"
-    "Exit status: 0 done, 1 failure, 2 wrong usage.\n";
+    "Exit status: 0 done, 1 failure, 2 wrong usage; 128 + N when stopped by signal N\n"
+    "(130 for SIGINT, 143 for SIGTERM), the archive or file being written left as it was.\n";
 
 void printUsage(std::FILE* to) {
     std::fwrite(kUsage.data(), 1, kUsage.size(), to);
@@ -154,12 +156,18 @@ int runCreate(std::span<const std::string> args, std::FILE* err) {
     }
 
     ProgressLine line(err);
+    stop::installHandlers({.restartCalls = true, .secondSignalEnds = false});
     try {
-        WriteArchiveFile(job, [&](const PackProgress& p) { line.show(p); });
+        WriteArchiveFile(
+            job, [&](const PackProgress& p) { line.show(p); }, [&] { return stop::requested(); });
     } catch (const PackError& e) {
         line.clear();
         Complain(err, e.what());
         return kExitFailure;
+    } catch (const PackStopped&) {
+        line.clear();
+        Complain(err, "stopped; '" + job.archive.string() + "' left as it was");
+        return stop::exitCode();
     }
     return kExitOk;
 }

@@ -16,6 +16,7 @@
 #include "player/music/outputs/OutputRegistry.h"
 #include "player/qt/Appearance.h"
 #include "player/qt/MainWindow.h"
+#include "player/qt/QtTexts.h"
 
 namespace vornal {
 
@@ -42,8 +43,9 @@ int runWindow(int argc, char** argv) {
     // The name only: a display name would be appended to every window caption.
     QApplication::setApplicationName(QStringLiteral("VORNAL"));
     QApplication::setWindowIcon(qt::playerIcon());
-    // Message boxes and dialogs show the games' Japanese too.
+    // Message boxes and dialogs show the games' Japanese too, Qt's own texts included.
     QApplication::setFont(qt::gothicFont(12));
+    const std::unique_ptr<QTranslator> qtTexts = qt::InstallJapaneseQtTexts();
 
     // Qt has taken its own options (-platform, ...) out of the list; main() has answered
     // --help and --version.

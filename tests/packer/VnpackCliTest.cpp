@@ -1,6 +1,11 @@
 // vnpack run as a user runs it: real program, real files, exit codes and messages.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+
+#include <csignal>
+#include <cstring>
+#include <random>
 
 #include <string>
 #include <vector>
@@ -9,6 +14,7 @@
 #include "codec/ArchiveWriter.h"
 #include "codec/PendingFile.h"
 #include "common/SjisText.h"
+#include "tests/codec/SmallDisk.h"
 #include "tests/packer/RunProgram.h"
 #include "tests/packer/TempFolder.h"
 
@@ -227,6 +233,75 @@ TEST_F(Vnpack, ProgressLineOnlyOnATerminal) {
     EXPECT_NE(r.err.find("packing 1/2 game.vns"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("packing 2/2 one.bmp"), std::string::npos) << r.err;
     EXPECT_TRUE(r.err.ends_with("\r\033[K")) << "the line is cleared at the end";
+}
+
+// Hidden files beside the archive: a pending file left behind.
+std::vector<std::string> hiddenIn(const fs::path& folder) {
+    std::vector<std::string> hidden;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().filename().string().starts_with(".")) {
+            hidden.push_back(entry.path().filename().string());
+        }
+    }
+    return hidden;
+}
+
+TEST_F(Vnpack, StoppedBySignalRemovesItsPendingFile) {
+    // vnpack is caught in the middle: opening the second data file waits while this test
+    // holds a lease on it, so the signal comes while the archive is half written.
+    ::signal(SIGIO, SIG_IGN);  // the lease's break notice
+    const struct {
+        int signal;
+        int exitCode;
+    } cases[] = {{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.signal);
+        dir.write("game.vns", "*SCENE s\r\n*SCENEEND\r\n");
+        dir.write("first.bmp", std::string(100000, 'f'));
+        const fs::path held = dir.write("held.bmp", "h");
+        dir.write("game.vnp", "old archive");
+        const int fd = ::open(held.c_str(), O_RDONLY);
+        ASSERT_GE(fd, 0);
+        if (::fcntl(fd, F_SETLEASE, F_WRLCK) != 0) {
+            ::close(fd);
+            GTEST_SKIP() << "no file lease here (" << std::strerror(errno)
+                         << "): cannot catch vnpack in the middle";
+        }
+        testing::StartedProgram vnpack(
+            VNPACK_PROGRAM, {"create", "-f", "game.vns", "first.bmp", "held.bmp"}, dir.path());
+        // The lease turns to breaking once vnpack opens the file; no clock involved.
+        while (::fcntl(fd, F_GETLEASE) == F_WRLCK && !vnpack.ended())
+            ::usleep(1000);
+        EXPECT_EQ(hiddenIn(dir.path()).size(), 1u) << "a pending file while packing";
+        ::kill(vnpack.pid(), c.signal);
+        ::fcntl(fd, F_SETLEASE, F_UNLCK);
+        ::close(fd);
+
+        const RunResult r = vnpack.wait();
+        EXPECT_EQ(r.signal, 0) << "ended by itself";
+        EXPECT_EQ(r.exitCode, c.exitCode);
+        EXPECT_EQ(r.err, "vnpack: stopped; 'game.vnp' left as it was\n");
+        EXPECT_EQ(slurp(dir / "game.vnp"), "old archive");
+        EXPECT_EQ(hiddenIn(dir.path()), std::vector<std::string>{});
+    }
+}
+
+TEST_F(Vnpack, AFullDiskIsReportedAndTheOldArchiveStays) {
+    testing::SmallDisk disk(dir / "disk", 64 * 1024);
+    if (!disk.mounted()) GTEST_SKIP() << disk.whyNot();
+    dir.write("game.vns", "*SCENE s\r\n*SCENEEND\r\n");
+    std::mt19937 random(7);
+    std::string noise(100 * 1024, '\0');
+    for (char& c : noise)
+        c = static_cast<char>(random());  // does not compress: the archive outgrows the disk
+    dir.write("noise.bmp", noise);
+    dir.write("disk/game.vnp", "old archive");
+
+    const RunResult r = run({"create", "-f", "-o", "disk/game.vnp", "game.vns", "noise.bmp"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "vnpack: cannot write 'disk/game.vnp': No space left on device\n");
+    EXPECT_TRUE(slurp(dir / "disk/game.vnp") == "old archive");
+    EXPECT_EQ(dir.list("disk"), std::vector<std::string>{"game.vnp"});
 }
 
 }  // namespace
