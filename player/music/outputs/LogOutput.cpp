@@ -15,6 +15,27 @@ void AppendHex(std::string& out, Byte b) {
 
 }  // namespace
 
+std::unique_ptr<MidiOutput> MakeLogOutput(const std::string& file) {
+    if (file == "-") {
+        // Flushed line by line: the log is read while the music plays.
+        return std::make_unique<LogOutput>([](std::string_view line) {
+            std::fwrite(line.data(), 1, line.size(), stdout);
+            std::fputc('\n', stdout);
+            std::fflush(stdout);
+        });
+    }
+    std::shared_ptr<std::FILE> out(std::fopen(file.c_str(), "w"), [](std::FILE* f) {
+        if (f) std::fclose(f);
+    });
+    if (!out) throw MidiOutputError("cannot write " + file);
+    // Line by line, so the log can be watched while the music plays.
+    std::setvbuf(out.get(), nullptr, _IOLBF, 0);
+    return std::make_unique<LogOutput>([out](std::string_view line) {
+        std::fwrite(line.data(), 1, line.size(), out.get());
+        std::fputc('\n', out.get());
+    });
+}
+
 std::string FormatMillis(std::int64_t micros) {
     char text[32];
     const long long whole = micros / 1000;

@@ -1,6 +1,5 @@
 #include "player/music/outputs/OutputRegistry.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <functional>
 
@@ -12,27 +11,6 @@
 namespace vornal {
 
 namespace {
-
-std::unique_ptr<MidiOutput> MakeLog(const std::string& file) {
-    if (file == "-") {
-        // Flushed line by line: the log is read while the music plays.
-        return std::make_unique<LogOutput>([](std::string_view line) {
-            std::fwrite(line.data(), 1, line.size(), stdout);
-            std::fputc('\n', stdout);
-            std::fflush(stdout);
-        });
-    }
-    std::shared_ptr<std::FILE> out(std::fopen(file.c_str(), "w"), [](std::FILE* f) {
-        if (f) std::fclose(f);
-    });
-    if (!out) throw MidiOutputError("cannot write " + file);
-    // Line by line, so the log can be watched while the music plays.
-    std::setvbuf(out.get(), nullptr, _IOLBF, 0);
-    return std::make_unique<LogOutput>([out](std::string_view line) {
-        std::fwrite(line.data(), 1, line.size(), out.get());
-        std::fputc('\n', out.get());
-    });
-}
 
 struct Backend {
     std::string_view prefix;  // the name, or its part before the value
@@ -52,7 +30,7 @@ const std::vector<Backend>& Backends() {
              return std::make_unique<SynthOutput>(file, DefaultAudioDrivers());
          }},
         {"port:", true, [](const std::string& name) { return std::make_unique<PortOutput>(name); }},
-        {"log:", true, MakeLog},
+        {"log:", true, MakeLogOutput},
         {"wav:", true,
          [](const std::string& file) {
              return std::make_unique<WavOutput>(std::filesystem::path(file), kDefaultSoundFont);
