@@ -13,10 +13,22 @@ if(NOT EXISTS "${VORNAL_WEB_LIBS}/lib/libjpeg.a" OR NOT EXISTS "${VORNAL_WEB_LIB
 endif()
 set(VORNAL_GUI OFF CACHE BOOL "No window in the web build" FORCE)
 
-# Exceptions carry the engine's errors; this emscripten's C++ library has them only in its
-# JavaScript form. The heap grows with the pictures.
-add_compile_options(-fexceptions)
-add_link_options(-fexceptions -sALLOW_MEMORY_GROWTH=1)
+# Exceptions carry the engine's errors. WebAssembly's own exceptions cost nothing until one
+# is thrown (node 16 and every current browser run them); emscripten's JavaScript emulation
+# makes every call that may throw a call through JavaScript, which halves the engine's speed,
+# but it is what this emscripten's Asyncify can transform. libjpeg's error exit (longjmp)
+# goes the same way as the exceptions.
+set(VORNAL_WEB_EXCEPTIONS wasm CACHE STRING "Exceptions in the web build: wasm or js")
+set_property(CACHE VORNAL_WEB_EXCEPTIONS PROPERTY STRINGS wasm js)
+if(VORNAL_WEB_EXCEPTIONS STREQUAL "wasm")
+    add_compile_options(-fwasm-exceptions -sSUPPORT_LONGJMP=wasm)
+    add_link_options(-fwasm-exceptions -sSUPPORT_LONGJMP=wasm)
+else()
+    add_compile_options(-fexceptions)
+    add_link_options(-fexceptions)
+endif()
+# The heap grows with the pictures.
+add_link_options(-sALLOW_MEMORY_GROWTH=1)
 
 add_library(JPEG::JPEG STATIC IMPORTED GLOBAL)
 set_target_properties(JPEG::JPEG PROPERTIES IMPORTED_LOCATION ${VORNAL_WEB_LIBS}/lib/libjpeg.a
