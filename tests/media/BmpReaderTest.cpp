@@ -118,7 +118,7 @@ std::vector<Bitmap> samplePictures() {
     for (const auto& [width, height] : {std::pair{1, 1}, {7, 5}, {8, 3}, {270, 183}}) {
         Bitmap b{width, height, {}};
         for (int i = 0; i < width * height; ++i)
-            b.pixels.push_back(static_cast<std::uint32_t>(i * 0x10305 + 0x0A0B0C) & 0xFFFFFF);
+            b.pixels.push_back((static_cast<std::uint32_t>(i) * 0x10305u + 0x0A0B0Cu) & 0xFFFFFF);
         pictures.push_back(b);
     }
     return pictures;
