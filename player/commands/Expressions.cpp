@@ -16,8 +16,9 @@ constexpr std::int32_t kInt32Min = std::numeric_limits<std::int32_t>::min();
 // the stack.
 constexpr int kMaxOperandDepth = 64;
 
-// = ! < > + - / * % & | ^, tested for every character of every expression: a switch, where
-// a search of a string is a call of memchr in WebAssembly.
+// Asked of every character of every expression: a switch, not a search of "=!<>+-/*%&|^",
+// which is a call of memchr (the executor runs half again as fast, natively and in
+// WebAssembly).
 bool isOperatorChar(char c) {
     switch (c) {
         case '=':
