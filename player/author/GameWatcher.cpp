@@ -18,20 +18,7 @@ constexpr std::uint32_t kFileEvents = IN_CLOSE_WRITE | IN_MOVED_TO;
 // A folder made (or moved in) later is watched too.
 constexpr std::uint32_t kEvents = kFileEvents | IN_CREATE;
 
-std::string lowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
-
 }  // namespace
-
-bool IsDataFileName(const std::string& name) {
-    const std::string extension = lowerAscii(fs::path(name).extension().string());
-    return extension == ".bmp" || extension == ".jpg" || extension == ".jpeg" ||
-           extension == ".wav" || extension == ".mid";
-}
 
 GameWatcher::GameWatcher(const fs::path& game) {
     std::error_code error;

@@ -5,7 +5,6 @@
 
 #include "player/media/PictureFiles.h"
 #include "player/media/SdlSound.h"
-#include "player/music/ThreadTimebase.h"
 #include "player/music/outputs/OutputRegistry.h"
 
 namespace vornal {
@@ -28,7 +27,7 @@ PlayerMedia::PlayerMedia(const MediaOptions& options,
         simulated_ = simulated.get();
         timebase = std::move(simulated);
     } else {
-        timebase = std::make_unique<ThreadTimebase>();
+        timebase = MakeRealTimebase();
     }
     music_ = std::make_unique<Music>(std::move(output.output), std::move(timebase));
     setMuted(options.mute);

@@ -26,6 +26,10 @@ struct ThreadTimebase::Worker {
     std::thread thread;
 };
 
+std::unique_ptr<Timebase> MakeRealTimebase() {
+    return std::make_unique<ThreadTimebase>();
+}
+
 ThreadTimebase::ThreadTimebase() : origin_(Clock::now()) {}
 
 ThreadTimebase::~ThreadTimebase() {
