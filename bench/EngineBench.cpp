@@ -5,25 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/QuietHost.h"
+#include "bench/EngineWorkload.h"
 #include "player/core/Engine.h"
 #include "player/core/Matcher.h"
 
 namespace {
 
-// Answers Yes and "1"; counts the idle requests as QuietHost does.
-class NullHost final : public vornal::fuzz::QuietHost {
-public:
-    bool askYesNo(std::string_view) override { return true; }
-    std::string askInput(std::string_view) override { return "1"; }
-};
-
-void runUntilIdle(vornal::Engine& engine, NullHost& host) {
-    while (host.idleRequests > 0) {
-        host.idleRequests = 0;
-        engine.AppIdle();
-    }
-}
+using vornal::bench::NullHost;
+using vornal::bench::runUntilIdle;
 
 // A game of `lines` lines: scenes of 100 lines with labels, patterns, story and commands.
 std::string generatedScript(int lines) {
@@ -63,19 +52,10 @@ BENCHMARK(OpenAndIndex200k)->Unit(benchmark::kMillisecond);
 
 // A loop of assignments, conditions and jumps: 5 lines per round, 100,000 rounds.
 void ExecutorLoop(benchmark::State& state) {
-    const std::string script =
-        "*SCENE a\r\n>run\r\n*F(1)=0\r\n*LABEL loop\r\n*F(1)+=1\r\n*F(2)=F(1)\r\n"
-        "*F(3)^=F(2)\r\n*IF F(1)<100000 loop\r\n*END\r\n";
-    NullHost host;
-    vornal::Engine engine(host);
-    engine.SetSliceLimit(1'000'000);
-    engine.OpenScriptText(script, "loop.vns");
-    runUntilIdle(engine, host);
-    for (auto _ : state) {
-        engine.ProcessInput("run");
-        runUntilIdle(engine, host);
-    }
-    state.SetItemsProcessed(state.iterations() * 100'000 * 5);
+    vornal::bench::ExecutorLoopRig rig;
+    for (auto _ : state)
+        rig.run();
+    state.SetItemsProcessed(state.iterations() * vornal::bench::kExecutorLoopLines);
 }
 BENCHMARK(ExecutorLoop)->Unit(benchmark::kMillisecond);
 

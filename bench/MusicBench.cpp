@@ -17,16 +17,20 @@
 #include <thread>
 #include <vector>
 
+#include "bench/BusyCores.h"
 #include "player/music/MMTimer.h"
 #include "player/music/MidiFactory.h"
 #include "player/music/Music.h"
 #include "player/music/ThreadTimebase.h"
 #include "player/music/outputs/SynthOutput.h"
 #include "player/music/outputs/WavOutput.h"
+#include "tests/music/SmfBytes.h"
 
 namespace {
 
 using namespace vornal;
+using vornal::bench::BusyCores;
+using vornal::test::DenseSong;
 using Clock = std::chrono::steady_clock;
 
 double Percentile(std::vector<double> values, double p) {
@@ -36,43 +40,12 @@ double Percentile(std::vector<double> values, double p) {
                            static_cast<std::size_t>(p * static_cast<double>(values.size())))];
 }
 
-// A format 0 song of 16 channels playing a note each every `ticksApart` ticks for `notes`
-// rounds (division 96, 120 beats per minute: a tick is 5.2 ms).
-std::vector<Byte> DenseSong(int notes, int ticksApart) {
-    std::vector<Byte> events;
-    for (int channel = 0; channel < 16; ++channel)
-        events.insert(events.end(),
-                      {0x00, static_cast<Byte>(0xC0 | channel), static_cast<Byte>(channel * 7)});
-    for (int n = 0; n < notes; ++n) {
-        for (int channel = 0; channel < 16; ++channel) {
-            const auto key = static_cast<Byte>(48 + (n * 5 + channel * 3) % 36);
-            events.insert(events.end(), {static_cast<Byte>(channel == 0 ? ticksApart : 0),
-                                         static_cast<Byte>(0x90 | channel), key, 0x50});
-            events.insert(events.end(), {0x00, static_cast<Byte>(0x80 | channel), key, 0x00});
-        }
-    }
-    events.insert(events.end(), {0x00, 0xFF, 0x2F, 0x00});
-    std::vector<Byte> song{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k'};
-    for (int shift = 24; shift >= 0; shift -= 8)
-        song.push_back(static_cast<Byte>(events.size() >> shift));
-    song.insert(song.end(), events.begin(), events.end());
-    return song;
-}
-
 // Lateness of the 10 ms timer's calls against their deadlines; arg 1 keeps both cores busy.
 void BM_TimerLateness(benchmark::State& state) {
     const bool busy = state.range(0) != 0;
     const auto duration = std::chrono::seconds(state.range(1));
     for (auto _ : state) {
-        std::atomic<bool> stop{false};
-        std::vector<std::thread> load;
-        for (int i = 0; busy && i < 2; ++i) {
-            load.emplace_back([&] {
-                volatile std::uint64_t x = 0;
-                while (!stop)
-                    x = x + 1;
-            });
-        }
+        const BusyCores load(busy);
         std::mutex mutex;
         std::vector<double> lateness;
         ThreadTimebase time;
@@ -88,9 +61,6 @@ void BM_TimerLateness(benchmark::State& state) {
             });
             std::this_thread::sleep_for(duration);
         }
-        stop = true;
-        for (std::thread& t : load)
-            t.join();
         state.counters["calls"] = static_cast<double>(lateness.size());
         state.counters["p50_ms"] = Percentile(lateness, 0.50);
         state.counters["p99_ms"] = Percentile(lateness, 0.99);
@@ -124,7 +94,8 @@ BENCHMARK(BM_StepNothingDue);
 // The whole player's CPU (sequencer, timer thread, synthesizer) while a dense song plays
 // (arg 1 = 1), or while no song plays and the synthesizer renders silence (arg 1 = 0).
 // There is no sound card here: a thread of the benchmark takes the audio driver's place and
-// asks for 64 frames every 1.45 ms, in real time, as an ALSA period would.
+// asks for 64 frames every 1.45 ms, in real time, as FluidSynth's ALSA driver would (the
+// fallback without a sound server; bench_pulse measures the player with a real one).
 void BM_SynthPlayerCpu(benchmark::State& state) {
     const auto seconds = state.range(0);
     const bool song = state.range(1) != 0;

@@ -5,15 +5,21 @@
 #include <cerrno>
 #include <cstring>
 
+#include <unistd.h>
+
 namespace vornal {
 
 namespace {
 
-std::string systemError(const std::string& what, const std::string& name) {
-    return what + " '" + name + "': " + std::strerror(errno);
+[[noreturn]] void throwSystemError(FileFailure::Action action, const std::filesystem::path& file) {
+    throw StreamError(FileFailure{action, file, errno});
 }
 
 }  // namespace
+
+StreamError::StreamError(FileFailure failure)
+    : std::runtime_error(EnglishText(failure)),
+      failure_(std::make_shared<const FileFailure>(std::move(failure))) {}
 
 void Stream::readExact(std::span<Byte> buffer) {
     std::size_t got = read(buffer);
@@ -105,8 +111,17 @@ void MemoryStream::saveToFile(const std::filesystem::path& path) const {
 FileStream::FileStream(const std::filesystem::path& path, Mode mode) : path_(path) {
     file_.reset(std::fopen(path.c_str(), mode == Mode::read ? "rb" : "wb"));
     if (!file_) {
-        throw StreamError(
-            systemError(mode == Mode::read ? "cannot open" : "cannot create", path.string()));
+        throwSystemError(
+            mode == Mode::read ? FileFailure::Action::open : FileFailure::Action::create, path);
+    }
+}
+
+FileStream::FileStream(int descriptor, std::filesystem::path name) : path_(std::move(name)) {
+    file_.reset(::fdopen(descriptor, "wb"));
+    if (!file_) {
+        const int error = errno;
+        ::close(descriptor);
+        throw StreamError(FileFailure{FileFailure::Action::create, path_, error});
     }
 }
 
@@ -114,7 +129,7 @@ std::size_t FileStream::read(std::span<Byte> buffer) {
     if (buffer.empty()) return 0;
     std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file_.get());
     if (got < buffer.size() && std::ferror(file_.get())) {
-        throw StreamError(systemError("read error in", name()));
+        throwSystemError(FileFailure::Action::read, path_);
     }
     return got;
 }
@@ -122,7 +137,7 @@ std::size_t FileStream::read(std::span<Byte> buffer) {
 void FileStream::write(std::span<const Byte> bytes) {
     if (bytes.empty()) return;
     if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size()) {
-        throw StreamError(systemError("write error in", name()));
+        throwSystemError(FileFailure::Action::write, path_);
     }
 }
 
@@ -145,7 +160,18 @@ std::int64_t FileStream::size() const {
 }
 
 void FileStream::flush() {
-    if (std::fflush(file_.get()) != 0) throw StreamError(systemError("write error in", name()));
+    if (std::fflush(file_.get()) != 0) throwSystemError(FileFailure::Action::write, path_);
+}
+
+void FileStream::sync() {
+    flush();
+    if (::fsync(::fileno(file_.get())) != 0) throwSystemError(FileFailure::Action::write, path_);
+}
+
+void FileStream::close() {
+    if (!file_) return;
+    // fclose flushes; its failure is the last word on whether the bytes were taken.
+    if (std::fclose(file_.release()) != 0) throwSystemError(FileFailure::Action::write, path_);
 }
 
 std::vector<Byte> readWholeFile(const std::filesystem::path& path) {

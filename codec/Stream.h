@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "codec/FileFailure.h"
+
 namespace vornal {
 
 using Byte = std::uint8_t;
@@ -21,6 +23,14 @@ using Byte = std::uint8_t;
 class StreamError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+    // A system call's refusal; what() is its English text.
+    explicit StreamError(FileFailure failure);
+
+    // The refusal behind this error, when the system refused (nullptr otherwise).
+    const FileFailure* failure() const { return failure_.get(); }
+
+private:
+    std::shared_ptr<const FileFailure> failure_;  // shared: exceptions are copied
 };
 
 class Stream {
@@ -90,6 +100,9 @@ public:
     enum class Mode { read, create };
     // read: an existing file, read-only. create: a new file, replacing one that exists.
     FileStream(const std::filesystem::path& path, Mode mode);
+    // Writes through a descriptor opened for writing, which it takes over; messages call
+    // the stream `name`.
+    FileStream(int descriptor, std::filesystem::path name);
 
     std::size_t read(std::span<Byte> buffer) override;
     void write(std::span<const Byte> bytes) override;
@@ -100,6 +113,10 @@ public:
 
     // Pushes buffered bytes to the file and fails if the system refuses them.
     void flush();
+    // Flushes, then waits until the system has the bytes on the disk.
+    void sync();
+    // Flushes and closes, failing if the system refuses either; the stream is done then.
+    void close();
     const std::filesystem::path& path() const { return path_; }
 
 private:

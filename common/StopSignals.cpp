@@ -25,7 +25,7 @@ extern "C" void onStopSignal(int signal) {
 
 }  // namespace
 
-void installHandlers() {
+void installHandlers(HandlerOptions options) {
     if (gWakeRead < 0) {
         int fds[2];
         if (::pipe2(fds, O_NONBLOCK | O_CLOEXEC) == 0) {
@@ -36,9 +36,13 @@ void installHandlers() {
     struct sigaction action {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND;
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(signal, &action, nullptr);
+    action.sa_flags =
+        (options.restartCalls ? SA_RESTART : 0) | (options.secondSignalEnds ? SA_RESETHAND : 0);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction previous {};
+        sigaction(signal, nullptr, &previous);
+        if (previous.sa_handler != SIG_IGN) sigaction(signal, &action, nullptr);
+    }
 }
 
 int signalCaught() {

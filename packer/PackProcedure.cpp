@@ -32,7 +32,57 @@ bool tooLarge(const fs::path& path) {
     return size != static_cast<std::uintmax_t>(-1) && size > kLargestFile;
 }
 
+// The source as the codec reads it, block by block, asking before each block whether
+// to stop.
+class StoppableSource final : public Stream {
+public:
+    StoppableSource(Stream& source, const StopRequested& stop) : source_(source), stop_(stop) {}
+
+    std::size_t read(std::span<Byte> buffer) override {
+        if (stop_ && stop_()) throw PackStopped();
+        return source_.read(buffer);
+    }
+    void write(std::span<const Byte>) override {
+        throw StreamError("'" + name() + "' is read here, not written");
+    }
+    std::int64_t position() const override { return source_.position(); }
+    void setPosition(std::int64_t position) override { source_.setPosition(position); }
+    std::int64_t size() const override { return source_.size(); }
+    std::string name() const override { return source_.name(); }
+
+private:
+    Stream& source_;
+    const StopRequested& stop_;
+};
+
+// One data file (or the script) compressed straight from the file into the archive: only
+// the entry being built is in memory.
+void addFile(ArchiveWriter& writer, const std::string& name, const fs::path& file,
+             const StopRequested& stop) {
+    FileStream source(file, FileStream::Mode::read);
+    const std::int64_t size = source.size();
+    if (size < 0 || static_cast<std::uintmax_t>(size) > kLargestFile) {
+        throw PackError("'" + file.string() + "' is too large for an archive entry",
+                        "「" + file.string() + "」はアーカイブに入れるには大きすぎます");
+    }
+    StoppableSource checked(source, stop);
+    try {
+        writer.addEntry(name, checked, static_cast<std::int32_t>(size));
+    } catch (const StreamError& e) {
+        // The system's refusals name their file; anything else here is a source that
+        // did not hold the bytes it announced.
+        if (e.failure()) throw;
+        throw PackError(e.what(), "「" + file.string() + "」は圧縮している間に変更されました");
+    }
+}
+
 }  // namespace
+
+PackError PackError::from(const StreamError& error) {
+    if (const FileFailure* failure = error.failure())
+        return PackError(EnglishText(*failure), JapaneseText(*failure));
+    return PackError(error.what());
+}
 
 std::optional<std::string> CheckScript(const fs::path& script) {
     if (script.empty()) return "スクリプトファイルを選択してください。";
@@ -77,7 +127,8 @@ std::optional<std::string> EntryNameFor(const fs::path& file) {
     return sjis::upperAscii(*name);
 }
 
-void WriteArchiveFile(const PackJob& job, const ProgressCallback& progress) {
+void WriteArchiveFile(const PackJob& job, const ProgressCallback& progress,
+                      const StopRequested& stop) {
     const std::size_t entryCount = job.dataFiles.size() + 1;
     if (entryCount > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
         throw PackError("too many data files for one archive");
@@ -98,22 +149,25 @@ void WriteArchiveFile(const PackJob& job, const ProgressCallback& progress) {
         for (std::size_t i = 0; i < entryCount; ++i) {
             const fs::path& file = i == 0 ? job.script : job.dataFiles[i - 1];
             if (progress) progress(PackProgress{i, entryCount, &file});
-            // Compressed straight from the file: only the entry being built is in memory.
-            FileStream source(file, FileStream::Mode::read);
-            const std::int64_t size = source.size();
-            if (size < 0 || static_cast<std::uintmax_t>(size) > kLargestFile) {
-                throw StreamError("'" + file.string() + "' is too large for an archive entry");
-            }
-            writer.addEntry(names[i], source, static_cast<std::int32_t>(size));
+            addFile(writer, names[i], file, stop);
         }
         writer.finish();
+        if (stop && stop()) throw PackStopped();
         // The last report comes before the archive replaces the old one: whatever it
         // throws (a cancel) still leaves the target as it was, and nothing can be called
         // once the archive is committed.
         if (progress) progress(PackProgress{entryCount, entryCount, nullptr});
         out.commit();
     } catch (const StreamError& e) {
-        throw PackError("cannot write '" + job.archive.string() + "': " + e.what());
+        const FileFailure* failure = e.failure();
+        if (failure && failure->file == job.archive) throw PackError::from(e);
+        throw PackError(
+            "cannot write '" + job.archive.string() + "': " + e.what(),
+            failure ? JapaneseText(*failure)
+                    : "「" + job.archive.string() + "」を書き込めません（" + e.what() + "）");
+    } catch (const PackError& e) {
+        // About a file the archive is made from; the window's message names the archive.
+        throw PackError("cannot write '" + job.archive.string() + "': " + e.what(), e.japanese());
     }
 }
 

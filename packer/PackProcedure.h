@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "codec/Stream.h"
+
 namespace vornal::pack {
 
 struct PackJob {
@@ -33,11 +35,31 @@ struct PackProgress {
 using ProgressCallback = std::function<void(const PackProgress&)>;
 
 // A failure after the checks (a file that cannot be read, an archive that cannot be
-// written); what() names the file. The target archive is left as it was.
+// written); what() names the file in English, japanese() in the window's language. The
+// target archive is left as it was.
 class PackError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit PackError(const std::string& message) : PackError(message, message) {}
+    PackError(const std::string& english, std::string japanese)
+        : std::runtime_error(english), japanese_(std::move(japanese)) {}
+    // The system's refusal named in both languages; other stream errors as they are.
+    static PackError from(const StreamError& error);
+
+    const std::string& japanese() const { return japanese_; }
+
+private:
+    std::string japanese_;
 };
+
+// Thrown when the stop predicate given to WriteArchiveFile asks for it; the temporary
+// file is gone and the target archive is as it was.
+class PackStopped : public std::exception {
+public:
+    const char* what() const noexcept override { return "packing stopped"; }
+};
+
+// Asked between the blocks the procedure reads, so a stop is seen within a large file.
+using StopRequested = std::function<bool()>;
 
 // The script is given, exists and fits an entry. Returns the message to show, or nullopt.
 std::optional<std::string> CheckScript(const std::filesystem::path& script);
@@ -58,7 +80,9 @@ std::filesystem::path ProposedArchivePath(const std::filesystem::path& script);
 std::optional<std::string> EntryNameFor(const std::filesystem::path& file);
 
 // Writes the archive of `job` (whose checks have passed) through a temporary file that
-// replaces job.archive only when complete. Throws PackError.
-void WriteArchiveFile(const PackJob& job, const ProgressCallback& progress = {});
+// replaces job.archive only when complete. Throws PackError, or PackStopped once `stop`
+// returns true.
+void WriteArchiveFile(const PackJob& job, const ProgressCallback& progress = {},
+                      const StopRequested& stop = {});
 
 }  // namespace vornal::pack

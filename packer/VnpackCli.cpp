@@ -6,8 +6,10 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/StopSignals.h"
 #include "packer/PackCheck.h"
 #include "packer/PackProcedure.h"
+#include "packer/PackTest.h"
 
 namespace vornal::pack {
 
@@ -18,8 +20,9 @@ namespace {
 constexpr std::string_view kVersion = "0.10";
 
 constexpr std::string_view kUsage =
-    "usage: vnpack create [-f] [--no-check] [-o ARCHIVE.vnp] SCRIPT.vns [DATA ...]\n"
-    "       vnpack check [--strict] GAME\n"
+    "usage: vnpack create [-f] [--no-check] [--encoding E] [-o ARCHIVE.vnp] SCRIPT.vns [DATA ...]\n"
+    "       vnpack check [--strict] [--encoding E] [--format text|json] GAME\n"
+    "       vnpack test [--encoding E] [--seed N] GAME WALKTHROUGH\n"
     "       vnpack [gui [SCRIPT.vns] [DATA ...]]\n"
     "       vnpack list ARCHIVE.vnp\n"
     "       vnpack extract [-f] [-C DIR] ARCHIVE.vnp [NAME ...]\n"
@@ -32,8 +35,11 @@ constexpr std::string_view kHelp =
     "\n"
     "  create   entry *SCRIPT* from SCRIPT, then each DATA file in order, named by its\n"
     "           file name in upper case; ARCHIVE defaults to SCRIPT with extension .vnp\n"
-    "  check    the script's mistakes, one line each (FILE:LINE: error|warning: text);\n"
-    "           GAME is a script beside its data files, or an archive\n"
+    "  check    the script's mistakes, one line each (FILE:LINE: error|warning: text),\n"
+    "           then the encoding it was read in and a count; GAME is a script beside\n"
+    "           its data files, or an archive\n"
+    "  test     plays WALKTHROUGH (docs/walkthrough.md) against GAME and reports the\n"
+    "           first expectation that fails\n"
     "  list     one line per entry: unpacked size, stored size, ratio, name; then a total\n"
     "  extract  every entry (or the NAMEs, as list shows them) into DIR (default: the\n"
     "           current folder); *SCRIPT* is written as script.vns\n"
@@ -45,10 +51,14 @@ constexpr std::string_view kHelp =
     "  -f, --force           replace files that exist\n"
     "      --no-check        create even when the script has errors\n"
     "      --strict          check fails on warnings too\n"
+    "      --encoding E      read the script as utf-8 or shift-jis (else detected)\n"
+    "      --format F        check writes text (default) or json\n"
+    "      --seed N          test seeds the game's random numbers with N\n"
     "  -h, --help            this text\n"
     "      --version         the version\n"
     "\n"
-    "Exit status: 0 done, 1 failure, 2 wrong usage.\n";
+    "Exit status: 0 done, 1 failure, 2 wrong usage; 128 + N when stopped by signal N\n"
+    "(130 for SIGINT, 143 for SIGTERM), the archive or file being written left as it was.\n";
 
 void printUsage(std::FILE* to) {
     std::fwrite(kUsage.data(), 1, kUsage.size(), to);
@@ -82,9 +92,12 @@ private:
 };
 
 int runCreate(std::span<const std::string> args, std::FILE* err) {
-    static constexpr OptionSpec specs[] = {
-        {"-o", "--output", true}, {"-f", "--force", false}, {"", "--no-check", false}};
+    static constexpr OptionSpec specs[] = {{"-o", "--output", true},
+                                           {"-f", "--force", false},
+                                           {"", "--no-check", false},
+                                           {"", "--encoding", true}};
     ParsedArgs parsed = ParseArgs(args, specs);
+    const std::optional<ScriptEncoding> encoding = EncodingOption(parsed);
     if (parsed.positional.empty() || parsed.positional.front().empty()) {
         // The same words the pack tool's window uses when no script is chosen.
         throw UsageError(*CheckScript(fs::path()));
@@ -123,7 +136,7 @@ int runCreate(std::span<const std::string> args, std::FILE* err) {
     // A script whose mistakes would stop a player is not packed unless asked to.
     if (!parsed.has("--no-check")) {
         try {
-            const std::vector<check::Finding> findings = CheckPackJob(job);
+            const std::vector<check::Finding> findings = CheckPackJob(job, encoding);
             const std::size_t errors = check::CountOf(findings, check::Severity::Error);
             if (errors > 0) {
                 for (const check::Finding& f : findings) {
@@ -143,12 +156,18 @@ int runCreate(std::span<const std::string> args, std::FILE* err) {
     }
 
     ProgressLine line(err);
+    stop::installHandlers({.restartCalls = true, .secondSignalEnds = false});
     try {
-        WriteArchiveFile(job, [&](const PackProgress& p) { line.show(p); });
+        WriteArchiveFile(
+            job, [&](const PackProgress& p) { line.show(p); }, [&] { return stop::requested(); });
     } catch (const PackError& e) {
         line.clear();
         Complain(err, e.what());
         return kExitFailure;
+    } catch (const PackStopped&) {
+        line.clear();
+        Complain(err, "stopped; '" + job.archive.string() + "' left as it was");
+        return stop::exitCode();
     }
     return kExitOk;
 }
@@ -240,6 +259,7 @@ int RunVnpack(std::span<const std::string> args, std::FILE* out, std::FILE* err)
     try {
         if (command == "create") return runCreate(args.subspan(1), err);
         if (command == "check") return RunCheck(args.subspan(1), out, err);
+        if (command == "test") return RunTest(args.subspan(1), out, err);
         if (command == "list") return RunList(args.subspan(1), out, err);
         if (command == "extract") return RunExtract(args.subspan(1), out, err);
         throw UsageError("unknown command '" + command + "'");

@@ -9,6 +9,7 @@
 #include "codec/PendingFile.h"
 #include "codec/Stream.h"
 #include "common/SjisText.h"
+#include "common/StopSignals.h"
 #include "packer/VnpackCli.h"
 
 namespace vornal::pack {
@@ -131,7 +132,10 @@ int RunExtract(std::span<const std::string> args, std::FILE* /*out*/, std::FILE*
         std::set<std::string> found;
         std::set<std::string> written;
         MemoryStream data;
+        // A signal ends the walk between files: those written are whole, no other begun.
+        stop::installHandlers({.restartCalls = true, .secondSignalEnds = false});
         bool isArchive = WalkArchive(archive, [&](const ArchiveEntryInfo& e) {
+            if (stop::requested()) return false;
             if (selective && !wanted.contains(e.name)) return true;
             found.insert(e.name);
             std::optional<std::string> name = outputName(e);
@@ -164,6 +168,10 @@ int RunExtract(std::span<const std::string> args, std::FILE* /*out*/, std::FILE*
         if (!isArchive) {
             Complain(err, "'" + path + "' is not a scenario archive");
             return kExitFailure;
+        }
+        if (stop::requested()) {
+            Complain(err, "stopped; the files written so far are complete");
+            return stop::exitCode();
         }
         for (const auto& [shown, sjisName] : typed) {
             if ((!sjisName || !found.contains(*sjisName)) && missing.insert(shown).second) {

@@ -34,14 +34,15 @@ PackRun::PackRun(QObject& receiver, PackJob job, Progress progress, Done done,
               });
           } catch (const Cancelled&) {
               return;
+          } catch (const PackError& e) {
+              // Names the archive or the file, in the window's language.
+              failure = QString::fromStdString(e.japanese());
           } catch (const std::exception& e) {
-              // PackError names the archive and the file; anything else (memory) is
-              // reported the same way rather than lost with the thread.
-              failure = QString::fromStdString(e.what());
-              if (!dynamic_cast<const PackError*>(&e)) {
-                  failure = QStringLiteral("cannot write '%1': %2")
-                                .arg(QFile::decodeName(job.archive.c_str()), failure);
-              }
+              // Anything else (memory) is reported the same way rather than lost with the
+              // thread.
+              failure = QStringLiteral("「%1」に書き込めません（%2）")
+                            .arg(QFile::decodeName(job.archive.c_str()),
+                                 QString::fromStdString(e.what()));
           }
           QMetaObject::invokeMethod(
               &receiver, [done, failure] { done(failure); }, Qt::QueuedConnection);

@@ -7,6 +7,7 @@
 #include "packer/VnpackCli.h"
 #include "packer/qt/VNPackForm.h"
 #include "player/qt/Appearance.h"
+#include "player/qt/QtTexts.h"
 
 namespace vornal::pack {
 
@@ -15,6 +16,7 @@ int RunPackWindow(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("VORNAL Pack"));
     QApplication::setWindowIcon(vornal::qt::playerIcon());
     QApplication::setFont(vornal::qt::gothicFont(12));
+    const std::unique_ptr<QTranslator> qtTexts = vornal::qt::InstallJapaneseQtTexts();
 
     // Qt has taken its own options (-platform, ...) out of the list; main() has answered
     // --help and --version.

@@ -224,7 +224,7 @@ bool TVNPackForm::scriptErrorsAccepted(const PackJob& job) {
     try {
         findings = CheckPackJob(job);
     } catch (const PackError& e) {
-        showMessage(QString::fromStdString(e.what()));
+        showMessage(QString::fromStdString(e.japanese()));
         return false;
     }
     QStringList errors;

@@ -242,8 +242,10 @@ std::size_t CountOf(std::span<const Finding> findings, Severity severity) {
 }
 
 std::string FormatFinding(const std::string& file, const Finding& finding) {
-    return file + ":" + std::to_string(static_cast<std::int64_t>(finding.line) + 1) + ": " +
-           (finding.severity == Severity::Error ? "error: " : "warning: ") + finding.text;
+    const std::string column =
+        finding.column > 0 ? ":" + std::to_string(finding.column) : std::string();
+    return file + ":" + std::to_string(static_cast<std::int64_t>(finding.line) + 1) + column +
+           ": " + (finding.severity == Severity::Error ? "error: " : "warning: ") + finding.text;
 }
 
 }  // namespace vornal::check

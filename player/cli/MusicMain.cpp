@@ -15,6 +15,7 @@
 #include "common/SjisText.h"
 #include "common/StopSignals.h"
 #include "player/media/PlayerMedia.h"
+#include "player/media/Volume.h"
 #include "player/music/outputs/OutputRegistry.h"
 
 namespace vornal {
@@ -23,6 +24,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: vnplayer --music FILE.mid [--once] [--seconds N] [--output NAME] [--fast]\n"
+    "                                 [--music-volume N]\n"
     "       vnplayer --list-outputs\n";
 // Songs larger than this are refused rather than read (as data files of a game are).
 constexpr std::int64_t kMaxSongBytes = std::int64_t{256} << 20;
@@ -36,6 +38,7 @@ struct MusicOptions {
     bool fast = false;
     std::optional<std::int64_t> seconds;
     std::string output;
+    int volume = kFullVolume;
 };
 
 struct Usage {
@@ -58,6 +61,12 @@ MusicOptions parse(int argc, char** argv) {
             options.fast = true;
         } else if (arg == "--output") {
             options.output = value();
+        } else if (arg == "--music-volume") {
+            const std::string text = value();
+            const std::optional<int> volume = ParseVolume(text);
+            if (!volume)
+                throw Usage{"--music-volume takes a whole number from 0 to 100, not " + text};
+            options.volume = *volume;
         } else if (arg == "--seconds") {
             const std::string text = value();
             char* end = nullptr;
@@ -149,7 +158,8 @@ int runMusic(int argc, char** argv) {
     if (!song) return 1;
     stop::installHandlers();
     // Made now: the music clock's 0 is the moment the song is handed over.
-    PlayerMedia media(MediaOptions{.fast = options.fast, .output = options.output});
+    PlayerMedia media(MediaOptions{
+        .fast = options.fast, .output = options.output, .musicVolume = options.volume});
     // The song is all this mode plays: an output that cannot work (a file that cannot be
     // created, no audio device) leaves nothing to do.
     if (!media.musicProblem().empty()) {

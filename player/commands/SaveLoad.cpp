@@ -56,6 +56,12 @@ void Engine::Impl::CmdSave(std::string_view line) {
         PendingFile file(path);
         save::WriteSaveFile(file.stream(), picture, save::EncodeState(state));
         file.commit();
+    } catch (const StreamError& failure) {
+        // The message names the file already; the system's reason in the message's words.
+        const FileFailure* refused = failure.failure();
+        ShowMessage(texts::SaveWriteFailed(
+            shownPath(path),
+            sjis::fromUtf8(refused ? JapaneseReason(refused->error) : failure.what())));
     } catch (const std::exception& failure) {
         ShowMessage(texts::SaveWriteFailed(shownPath(path), sjis::fromUtf8(failure.what())));
     }

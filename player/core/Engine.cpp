@@ -97,6 +97,15 @@ bool Engine::InputEnabled() const {
 void Engine::SetRandomSeed(std::uint32_t seed) {
     impl_->Random.seed(seed);
 }
+void Engine::SetScriptEncoding(std::optional<ScriptEncoding> encoding) {
+    impl_->ForcedEncoding = encoding;
+}
+void Engine::ClearDisplay() {
+    impl_->MsgMemo.clear();
+    impl_->GrpImage.forget();
+    impl_->SetPictureAreaSize(PictureArea::kDefaultWidth, PictureArea::kDefaultHeight);
+    impl_->host.pictureChanged();
+}
 void Engine::SetSliceLimit(std::size_t lines) {
     impl_->SliceLines = lines == 0 ? 1 : lines;
 }
@@ -119,6 +128,14 @@ std::int32_t Engine::CurrentLine() const {
 }
 std::int32_t Engine::CurrentScene() const {
     return impl_->CurScene;
+}
+std::string Engine::CurrentSceneName() const {
+    const TLabelList& labels = impl_->Game.LabelList;
+    for (std::size_t i = 0; i < labels.Count(); ++i) {
+        const sLabelIndex& label = labels.Items(i);
+        if (label.Line == impl_->CurScene && label.Scene == label.Line) return label.Name;
+    }
+    return {};
 }
 std::size_t Engine::StackDepth() const {
     return impl_->GameStack.size();

@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "codec/Stream.h"
+#include "common/ScriptEncoding.h"
 #include "player/core/Host.h"
 #include "player/core/Media.h"
 #include "player/core/PictureArea.h"
@@ -74,6 +75,12 @@ public:
     bool OpenScriptText(std::string_view text, const std::filesystem::path& asFile);
     // Replaces the clock seed of R(x).
     void SetRandomSeed(std::uint32_t seed);
+    // Scripts opened from now on are read in this encoding; nullopt (the default) detects
+    // it for each script (common/ScriptEncoding.h).
+    void SetScriptEncoding(std::optional<ScriptEncoding> encoding);
+    // Empties the message area and the picture area, as they were when the engine was
+    // made: a game reopened for live reload starts on a clean screen.
+    void ClearDisplay();
     // At most this many lines per AppIdle() call (a slice also ends after a few ms).
     void SetSliceLimit(std::size_t lines);
     bool GameTimerEnabled() const;
@@ -81,6 +88,8 @@ public:
     std::optional<std::int32_t> ItemValue(std::string_view name) const;  // the last of that name
     std::int32_t CurrentLine() const;
     std::int32_t CurrentScene() const;
+    // The name of the current scene's *SCENE line; empty before a game is open.
+    std::string CurrentSceneName() const;
     std::size_t StackDepth() const;
     bool ArchiveOpen() const;
     // What is damaged in the archive just opened, one line each ("damaged archive 'PATH':

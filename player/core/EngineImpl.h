@@ -99,6 +99,8 @@ struct Engine::Impl {
     std::uint64_t Generation = 0;
     std::size_t SliceLines = kDefaultSliceLines;
     std::mt19937 Random;
+    // --encoding: read every script so; else each is detected as it is opened.
+    std::optional<ScriptEncoding> ForcedEncoding;
 
     // Opening (Opening.cpp).
     bool OpenScript(const std::filesystem::path& file);

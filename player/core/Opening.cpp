@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "codec/Archive.h"
+#include "common/ScriptEncoding.h"
 #include "common/SjisText.h"
 #include "player/core/EngineImpl.h"
 #include "player/core/ScriptText.h"
@@ -140,8 +141,16 @@ bool Engine::Impl::OpenScriptText(std::span<const Byte> text, const std::filesys
 }
 
 bool Engine::Impl::InstallScript(std::span<const Byte> text, const std::filesystem::path& file) {
+    // A UTF-8 script becomes Shift-JIS here; nothing after this point knows it was.
+    const DecodedScript decoded = DecodeScript(text, ForcedEncoding);
+    if (!decoded.problems.empty()) {
+        const EncodingProblem& problem = decoded.problems.front();
+        return FailOpening(texts::EncodingFailed(problem.line, problem.column,
+                                                 problem.kind == EncodingProblem::Kind::InvalidUtf8,
+                                                 problem.character));
+    }
     ScriptModel model;
-    model.ScriptLines = SplitScriptLines(text);
+    model.ScriptLines = SplitScriptLines(decoded.bytes);
     if (model.ScriptLines.size() > static_cast<std::size_t>(INT32_MAX) / 2)
         return FailOpening(texts::ScriptTooLarge(displayName(file)));
     std::int32_t failedLine = 0;

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "common/ScriptEncoding.h"
 #include "common/SjisText.h"
 
 namespace vornal::texts {
@@ -104,6 +105,18 @@ std::string ScriptTooLarge(std::string_view file) {
 std::string StackTooDeep(std::int32_t lineIndex, std::string_view line) {
     static const std::string tail = sjis("行目の*GOSUBが深すぎます:");
     return "Error:" + lineNumber(lineIndex) + tail + std::string(line);
+}
+
+std::string EncodingFailed(std::int32_t lineIndex, std::int32_t column, bool invalidUtf8,
+                           char32_t character) {
+    static const std::string line = sjis("行目");
+    static const std::string at = sjis("文字目");
+    static const std::string character_ = sjis("の文字");
+    static const std::string unheld = sjis("はShift-JISで表せません");
+    static const std::string broken = sjis("はUTF-8として読めません");
+    const std::string place = "Error:" + lineNumber(lineIndex) + line + std::to_string(column) + at;
+    if (invalidUtf8) return place + broken;
+    return place + character_ + CodePointName(character) + unheld;
 }
 
 }  // namespace vornal::texts

@@ -34,5 +34,10 @@ std::string NoScene(std::string_view file);
 std::string ScriptTooLarge(std::string_view file);
 // "Error:" + N + "行目の*GOSUBが深すぎます:" + line.
 std::string StackTooDeep(std::int32_t lineIndex, std::string_view line);
+// A script that cannot be read in its encoding, with line and column counted from 1:
+// "Error:" + N + "行目" + C + "文字目の文字U+XXXXはShift-JISで表せません", or
+// "Error:" + N + "行目" + C + "文字目はUTF-8として読めません".
+std::string EncodingFailed(std::int32_t lineIndex, std::int32_t column, bool invalidUtf8,
+                           char32_t character);
 
 }  // namespace vornal::texts

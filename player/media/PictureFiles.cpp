@@ -1,35 +1,21 @@
 #include "player/media/PictureFiles.h"
 
-#include <QBuffer>
-#include <QByteArray>
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "codec/PendingFile.h"
 #include "common/SjisText.h"
-#include "player/media/QtBitmap.h"
 
 namespace vornal {
 
 namespace {
 
-std::vector<Byte> encodeImage(const Bitmap& bitmap, const char* format) {
-    const QImage image = toQImage(bitmap);
-    if (image.isNull()) throw PictureError("an empty picture cannot be written");
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, format)) {
-        throw PictureError(std::string("the picture could not be encoded as ") + format);
-    }
-    return std::vector<Byte>(bytes.begin(), bytes.end());
-}
-
-const char* fileFormat(const std::filesystem::path& file) {
+std::optional<PictureFileFormat> fileFormat(const std::filesystem::path& file) {
     const std::string extension = sjis::upperAscii(file.extension().string());
-    if (extension == ".PNG") return "PNG";
-    if (extension == ".BMP") return "BMP";
-    return nullptr;
+    if (extension == ".PNG") return PictureFileFormat::Png;
+    if (extension == ".BMP") return PictureFileFormat::Bmp;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -50,20 +36,19 @@ Bitmap PictureFiles::decode(std::span<const Byte> data, PictureFormat format) co
 }
 
 std::vector<Byte> PictureFiles::encodeBmp(const Bitmap& bitmap) const {
-    // Qt writes an image without a palette as 24 bits per pixel, bottom-up.
-    return encodeImage(bitmap, "BMP");
+    return encodePictureFile(bitmap, PictureFileFormat::Bmp);
 }
 
 bool isPictureFileName(const std::filesystem::path& file) {
-    return fileFormat(file) != nullptr;
+    return fileFormat(file).has_value();
 }
 
 void writePictureFile(const Bitmap& bitmap, const std::filesystem::path& file) {
-    const char* format = fileFormat(file);
+    const std::optional<PictureFileFormat> format = fileFormat(file);
     if (!format) throw PictureError(file.string() + ": not a .png or .bmp file name");
     std::vector<Byte> bytes;
     try {
-        bytes = encodeImage(bitmap, format);
+        bytes = encodePictureFile(bitmap, *format);
     } catch (const PictureError& error) {
         throw PictureError(file.string() + ": " + error.what());
     }

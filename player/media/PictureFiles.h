@@ -1,5 +1,6 @@
-// The player's picture files: BMP read and written through Qt's QImage, JPEG decoded with
-// libjpeg-turbo, and the picture area written out as PNG or BMP.
+// The player's picture files: BMP read and written through Qt's QImage on the desktop and
+// without Qt on the web (BmpReader.h, PictureWriters.h), JPEG decoded with libjpeg-turbo,
+// and the picture area written out as PNG or BMP.
 //
 // Pictures come from games, so every byte is untrusted: the decoders never read outside
 // the data they are given, and refuse (PictureError) before decoding any picture whose
@@ -40,6 +41,11 @@ private:
 // The two decoders behind PictureFiles::decode.
 Bitmap decodeBmp(std::span<const Byte> data, const PictureLimits& limits);
 Bitmap decodeJpeg(std::span<const Byte> data, const PictureLimits& limits);
+
+enum class PictureFileFormat : std::uint8_t { Png, Bmp };
+// The whole file of `bitmap`; throws PictureError. Written by Qt on the desktop
+// (QtBitmap.cpp), by PictureWriters.h on the web.
+std::vector<Byte> encodePictureFile(const Bitmap& bitmap, PictureFileFormat format);
 
 // Writes `bitmap` to `file` as PNG or BMP, chosen by the extension in any letter case,
 // through a temporary file renamed over the target. Throws PictureError naming the file.

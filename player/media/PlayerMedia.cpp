@@ -1,10 +1,10 @@
 #include "player/media/PlayerMedia.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "player/media/PictureFiles.h"
 #include "player/media/SdlSound.h"
-#include "player/music/ThreadTimebase.h"
 #include "player/music/outputs/OutputRegistry.h"
 
 namespace vornal {
@@ -27,10 +27,12 @@ PlayerMedia::PlayerMedia(const MediaOptions& options,
         simulated_ = simulated.get();
         timebase = std::move(simulated);
     } else {
-        timebase = std::make_unique<ThreadTimebase>();
+        timebase = MakeRealTimebase();
     }
     music_ = std::make_unique<Music>(std::move(output.output), std::move(timebase));
     setMuted(options.mute);
+    setMusicVolume(options.musicVolume);
+    setSoundVolume(options.soundVolume);
 }
 
 PlayerMedia::~PlayerMedia() = default;
@@ -66,6 +68,16 @@ std::string PlayerMedia::finishMusic() {
         return error.what();
     }
     return {};
+}
+
+void PlayerMedia::setMusicVolume(int volume) {
+    options_.musicVolume = std::clamp(volume, 0, kFullVolume);
+    music_->SetGain(VolumeGain(options_.musicVolume));
+}
+
+void PlayerMedia::setSoundVolume(int volume) {
+    options_.soundVolume = std::clamp(volume, 0, kFullVolume);
+    sound_->setGain(VolumeGain(options_.soundVolume));
 }
 
 void PlayerMedia::advanceMusic(std::chrono::milliseconds time) {

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "player/core/Media.h"
+#include "player/media/Volume.h"
 #include "player/music/Music.h"
 
 namespace vornal {
@@ -18,6 +19,9 @@ struct MediaOptions {
     bool mute = false;   // play nothing, but keep the time that sounds take
     bool fast = false;   // the terminal's --fast: no waiting, music on a simulated clock
     std::string output;  // the music output's name; empty for the default
+    // 0 to 100 (player/media/Volume.h)
+    int musicVolume = kFullVolume;
+    int soundVolume = kFullVolume;
 };
 
 class SdlSound;
@@ -51,6 +55,13 @@ public:
     // Sounds still take their time, so the game keeps its pace.
     void setMuted(bool muted);
     bool muted() const { return options_.mute; }
+    // The volumes, 0 to 100 (clamped), at run time too: the music's applies to every output
+    // that makes sound (the synthesizer, a WAV file; a MIDI port keeps its own), the sound
+    // effects' from their next buffer on.
+    void setMusicVolume(int volume);
+    int musicVolume() const { return options_.musicVolume; }
+    void setSoundVolume(int volume);
+    int soundVolume() const { return options_.soundVolume; }
 
     // Stops the music for good and completes its output (the wav: file's header); returns
     // why that failed, or why the output broke off earlier without being said, or "".

@@ -1,6 +1,11 @@
 #include "player/media/QtBitmap.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <algorithm>
+#include <string>
+
+#include "player/media/PictureFiles.h"
 
 namespace vornal {
 
@@ -38,6 +43,20 @@ Bitmap fromQImage(const QImage& image) {
                        [](std::uint32_t argbPixel) { return argbPixel & 0x00FFFFFFu; });
     }
     return bitmap;
+}
+
+std::vector<Byte> encodePictureFile(const Bitmap& bitmap, PictureFileFormat format) {
+    const char* name = format == PictureFileFormat::Png ? "PNG" : "BMP";
+    const QImage image = toQImage(bitmap);
+    if (image.isNull()) throw PictureError("an empty picture cannot be written");
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    // Qt writes an image without a palette as a bitmap of 24 bits per pixel, bottom-up.
+    if (!image.save(&buffer, name)) {
+        throw PictureError(std::string("the picture could not be encoded as ") + name);
+    }
+    return std::vector<Byte>(bytes.begin(), bytes.end());
 }
 
 }  // namespace vornal

@@ -1,5 +1,7 @@
 #include "player/media/SdlSound.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <exception>
 #include <utility>
@@ -73,6 +75,8 @@ SdlSound::Device* SdlSound::device() {
             const SDL_AudioSpec& spec = device_->spec();
             silence_ = spec.silence;
             deviceFrameBytes_ = SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels;
+            format_ = spec.format;
+            unscaled_.resize(spec.size);
             // Only now: the device's thread reads what was just set.
             device_->resume();
         } catch (const WavError& error) {
@@ -133,6 +137,10 @@ void SdlSound::setMuted(bool muted) {
     if (muted) stop();
 }
 
+void SdlSound::setGain(double gain) {
+    volume_ = static_cast<int>(std::lround(std::clamp(gain, 0.0, 1.0) * SDL_MIX_MAXVOLUME));
+}
+
 std::optional<SdlSound::Clock::time_point> SdlSound::firstHanded() const {
     const Clock::rep ticks = firstHanded_.load();
     if (ticks == 0) return std::nullopt;
@@ -141,13 +149,24 @@ std::optional<SdlSound::Clock::time_point> SdlSound::firstHanded() const {
 
 void SDLCALL SdlSound::fill(void* self, Uint8* out, int size) {
     auto& sound = *static_cast<SdlSound*>(self);
+    const int volume = sound.volume_;
+    // Below full volume the sound is read aside and mixed in at its level.
+    const bool scaled = volume < SDL_MIX_MAXVOLUME;
+    if (scaled && sound.unscaled_.size() < static_cast<std::size_t>(size))
+        sound.unscaled_.resize(static_cast<std::size_t>(size));
+    Uint8* read = scaled ? sound.unscaled_.data() : out;
     int filled = 0;
     if (sound.playing_ && !sound.playing_->finished()) {
-        filled = sound.playing_->read(out, size);
+        filled = sound.playing_->read(read, size);
         if (filled > 0) {
             if (sound.handed_ == 0) sound.firstHanded_ = Clock::now().time_since_epoch().count();
             sound.handed_ += static_cast<std::uint64_t>(filled / sound.deviceFrameBytes_);
         }
+    }
+    if (scaled) {
+        std::memset(out, sound.silence_, static_cast<std::size_t>(size));
+        SDL_MixAudioFormat(out, read, sound.format_, static_cast<Uint32>(filled), volume);
+        return;
     }
     std::memset(out + filled, sound.silence_, static_cast<std::size_t>(size - filled));
 }

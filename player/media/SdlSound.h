@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "player/core/Media.h"
 #include "player/media/WavSound.h"
@@ -37,6 +38,8 @@ public:
 
     // At run time (the window's menu); muting ends the sound that plays.
     void setMuted(bool muted);
+    // The level, from 0 (silent) to 1 (as made); at run time too, from the next buffer on.
+    void setGain(double gain);
 
     // For tests and benchmarks: frames of the latest sound handed to the device so far,
     // and when the device took the first of them.
@@ -73,6 +76,9 @@ private:
     // The device's format, set before its thread starts.
     Uint8 silence_ = 0;
     int deviceFrameBytes_ = 1;
+    SDL_AudioFormat format_ = AUDIO_F32SYS;
+    std::atomic<int> volume_{SDL_MIX_MAXVOLUME};  // SDL's scale of the gain
+    std::vector<Uint8> unscaled_;                 // the device thread's, below full volume
     // Read by the device's thread under the device's lock.
     std::unique_ptr<SoundStream> playing_;
     // Last, so that it is closed first, while the sound it reads still exists.

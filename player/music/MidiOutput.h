@@ -45,6 +45,9 @@ public:
     // No more messages will come: completes what the output leaves behind (a file's
     // header). Throws MidiOutputError when that fails, or with a failure never taken.
     virtual void finish() {}
+    // The level of the sound the output makes, from 0 (silent) to 1 (as made). Outputs that
+    // make no sound of their own (a log, a MIDI port) ignore it.
+    virtual void setGain(double) {}
 };
 
 // Sends nothing anywhere: music without a device keeps its timing and its state.

@@ -136,6 +136,11 @@ void Music::SetMuted(bool muted) {
     output_.setMuted(muted, VNMidiPlay.DeviceOpen(), timebase_->nowMicros());
 }
 
+void Music::SetGain(double gain) {
+    std::lock_guard lock(mutex_);
+    output_.setGain(gain);
+}
+
 void Music::SetSilentReason(std::string reason, std::function<void(const std::string&)> report) {
     std::lock_guard lock(mutex_);
     silentReason_ = std::move(reason);

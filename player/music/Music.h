@@ -62,6 +62,8 @@ public:
     void SetOutput(std::unique_ptr<MidiOutput> output);
     void SetMuted(bool muted);
     bool Muted() const;
+    // The music's level, from 0 (silent) to 1 (as made), kept across outputs.
+    void SetGain(double gain);
     // Why the music will not be heard (no audio device, ...): handed to `report` once, when
     // the next song starts, outside the lock. An empty reason says nothing.
     void SetSilentReason(std::string reason, std::function<void(const std::string&)> report);

@@ -1,7 +1,7 @@
 // The output the sequencer talks to, in front of the chosen one: it lets the menu switch
-// outputs and mute the music while a song plays. Muted, it passes on everything but the
-// sounding note-ons, so instruments and controllers stay right and unmuting mid-song
-// sounds from the next note on. Not thread-safe: used under the music's lock.
+// outputs, mute the music and set its level while a song plays. Muted, it passes on everything but
+// the sounding note-ons, so instruments and controllers stay right and unmuting mid-song sounds
+// from the next note on. Not thread-safe: used under the music's lock.
 #pragma once
 
 #include <memory>
@@ -15,8 +15,10 @@ class MutingOutput final : public MidiOutput {
 public:
     explicit MutingOutput(std::unique_ptr<MidiOutput> target) : target_(std::move(target)) {}
 
-    // Returns the output replaced; the caller closes the device first.
+    // Returns the output replaced; the caller closes the device first. The new one plays at
+    // the level set.
     std::unique_ptr<MidiOutput> replace(std::unique_ptr<MidiOutput> target) {
+        target->setGain(gain_);
         return std::exchange(target_, std::move(target));
     }
     // Muting silences what sounds now (a reset) when the device is open.
@@ -38,10 +40,15 @@ public:
     void close(std::int64_t stepMicros) override { target_->close(stepMicros); }
     std::string takeFailure() override { return target_->takeFailure(); }
     void finish() override { target_->finish(); }
+    void setGain(double gain) override {
+        gain_ = gain;
+        target_->setGain(gain);
+    }
 
 private:
     std::unique_ptr<MidiOutput> target_;
     bool muted_ = false;
+    double gain_ = 1;
 };
 
 }  // namespace vornal

@@ -1,5 +1,7 @@
 #include "player/music/ThreadTimebase.h"
 
+#include <pthread.h>
+#include <sched.h>
 #include <sys/prctl.h>
 
 #include <atomic>
@@ -24,6 +26,10 @@ struct ThreadTimebase::Worker {
     std::thread thread;
 };
 
+std::unique_ptr<Timebase> MakeRealTimebase() {
+    return std::make_unique<ThreadTimebase>();
+}
+
 ThreadTimebase::ThreadTimebase() : origin_(Clock::now()) {}
 
 ThreadTimebase::~ThreadTimebase() {
@@ -42,9 +48,17 @@ std::int64_t ThreadTimebase::nowMicros() const {
     return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - origin_).count();
 }
 
+bool PreferPromptWakeUps() {
+    sched_param param{};
+    // Low among real-time threads: the sound server's own come first.
+    param.sched_priority = 10;
+    return pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0;
+}
+
 void ThreadTimebase::run(std::shared_ptr<Worker> worker) {
     // The kernel may otherwise let a sleep run 50 µs long to merge wake-ups.
     ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    PreferPromptWakeUps();
     Clock::time_point deadline = worker->start + worker->interval;
     for (;;) {
         {

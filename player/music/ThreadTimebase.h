@@ -14,6 +14,12 @@
 
 namespace vornal {
 
+// Asks that the calling thread be woken ahead of ordinary ones (a real-time priority, as
+// FluidSynth's audio drivers ask too) where the user may; returns whether it was granted. On
+// a busy machine an ordinary thread may wait tens of milliseconds for a core, and notes would
+// come late: the music's timer and audio threads ask it.
+bool PreferPromptWakeUps();
+
 class ThreadTimebase final : public Timebase {
 public:
     using Clock = std::chrono::steady_clock;

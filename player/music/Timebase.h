@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 
 namespace vornal {
 
@@ -45,6 +46,10 @@ public:
 };
 
 class Timebase : public MusicClock, public TimerPlatform {};
+
+// The real music time of this platform: ThreadTimebase where there are threads, a
+// DrivenTimebase that the event loop runs on the web (player/web/WebTimers.h).
+std::unique_ptr<Timebase> MakeRealTimebase();
 
 // Time stands still until advanceTo(): then every timer call due up to that moment is made
 // in time order, on the calling thread, with the clock reading the call's time. Used by the

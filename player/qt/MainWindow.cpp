@@ -17,6 +17,8 @@
 #include <exception>
 
 #include "common/SjisText.h"
+#include "player/author/ProbeOpening.h"
+#include "player/author/Replay.h"
 #include "player/media/QtBitmap.h"
 #include "player/qt/Appearance.h"
 #include "player/qt/OpenFilter.h"
@@ -190,7 +192,17 @@ bool TForm1::OpenGame(const QString& file) {
     haltedLine_.hide();
     haltedLine_.clear();
     try {
-        if (!engine_->OpenScript(std::filesystem::path(name.toStdString()))) return false;
+        game_ = std::filesystem::path(name.toStdString());
+        log_ = InputLog{};
+        watch_.reset();
+        if (liveReload_) {
+            try {
+                watch_ = std::make_unique<LiveReload>(game_, [this] { ReloadGame(); });
+            } catch (const std::exception& e) {
+                reportError(QStringLiteral("--watch"), e);
+            }
+        }
+        if (!engine_->OpenScript(game_)) return false;
     } catch (const WindowStopping&) {
         return false;
     } catch (const std::exception& e) {
@@ -240,6 +252,58 @@ void TForm1::throwIfStopping() const {
     if (stopping_ || waits_.stopped()) throw WindowStopping{};
 }
 
+void TForm1::SetRandomSeed(std::uint32_t seed) {
+    seed_ = seed;
+    engine_->SetRandomSeed(seed);
+}
+
+void TForm1::SetScriptEncoding(std::optional<ScriptEncoding> encoding) {
+    encoding_ = encoding;
+    engine_->SetScriptEncoding(encoding);
+}
+
+void TForm1::SetLiveReload(bool on) {
+    liveReload_ = on;
+    if (!on) watch_.reset();
+}
+
+void TForm1::ReloadGame() {
+    // A pass is on the stack (a question is open): reload once it is over.
+    if (inIdle_) {
+        reloadPending_ = true;
+        return;
+    }
+    reloadPending_ = false;
+    if (const auto why = WhyGameDoesNotOpen(game_, encoding_)) {
+        reloadNotice_ = std::make_unique<QMessageBox>(
+            QMessageBox::NoIcon, QStringLiteral("VORNAL"),
+            QStringLiteral("変更されたゲームを開けません。ゲームはそのまま続きます。\n") +
+                fromGame(*why),
+            QMessageBox::Ok, this);
+        reloadNotice_->setTextFormat(Qt::PlainText);
+        reloadNotice_->setWindowModality(Qt::NonModal);
+        reloadNotice_->show();
+        return;
+    }
+    reloadNotice_.reset();
+    // The replay drives the engine itself; sounds on the way are not heard.
+    inIdle_ = true;
+    const bool muted = media_->muted();
+    media_->setMuted(true);
+    try {
+        engine_->ClearDisplay();
+        engine_->SetRandomSeed(seed_);
+        log_.beginReplay();
+        if (engine_->OpenScript(game_)) Replay(*engine_, log_);
+    } catch (const std::exception& e) {
+        reportError(QStringLiteral("reload"), e);
+    }
+    log_.endReplay();
+    media_->setMuted(muted);
+    inIdle_ = false;
+    if (engine_->HasWork()) requestIdle();
+}
+
 void TForm1::F1Click() {
     QFileDialog dialog(this, QString(), lastFolder_);
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -261,6 +325,7 @@ void TForm1::A1Click() {
 void TForm1::Button1Click() {
     const QString typed = cmdEdit_.text();
     cmdEdit_.remember(typed);
+    if (liveReload_) log_.recordCommand(toGame(typed));
     try {
         engine_->ProcessInput(toGame(typed));
     } catch (const std::exception& e) {
@@ -289,6 +354,7 @@ void TForm1::runIdle() {
     }
     inIdle_ = false;
     if (engine_->HasWork()) requestIdle();
+    if (reloadPending_) QTimer::singleShot(0, this, [this] { ReloadGame(); });
 }
 
 void TForm1::requestIdle() {
@@ -303,10 +369,12 @@ void TForm1::wakeFromAnyThread() {
 
 void TForm1::showMidiError(std::string_view text) {
     throwIfStopping();
+    if (log_.replaying()) return;  // seen when it was played
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("MIDI PLAY ERROR"), fromGame(text),
                     QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
-    box.exec();
+    box.setAccessibleName(QStringLiteral("MIDI PLAY ERROR"));
+    waits_.runDialog(box);
     throwIfStopping();
 }
 
@@ -423,6 +491,7 @@ void TForm1::describePicture() {
 }
 
 void TForm1::waitForSound(std::chrono::milliseconds length) {
+    if (log_.replaying()) return;
     // As under a dialog: the window paints and can be moved or closed, typing waits until
     // the sound is over, and the engine keeps its timers from starting another pass.
     throwIfStopping();
@@ -432,6 +501,7 @@ void TForm1::waitForSound(std::chrono::milliseconds length) {
 
 void TForm1::showMessage(std::string_view text) {
     throwIfStopping();
+    if (log_.replaying()) return;  // seen when it was played
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("VORNAL"), fromGame(text), QMessageBox::Ok,
                     this);
     box.setTextFormat(Qt::PlainText);
@@ -440,8 +510,10 @@ void TForm1::showMessage(std::string_view text) {
     throwIfStopping();
 }
 
+// Live reload keeps a Yes as "yes" and a No as "no".
 bool TForm1::askYesNo(std::string_view question) {
     throwIfStopping();
+    if (auto answer = log_.nextAnswer()) return *answer == "yes";
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("選択"), fromGame(question),
                     QMessageBox::Yes | QMessageBox::No, this);
     box.setTextFormat(Qt::PlainText);
@@ -450,15 +522,18 @@ bool TForm1::askYesNo(std::string_view question) {
     waits_.runDialog(box);
     const bool yes = box.clickedButton() == box.button(QMessageBox::Yes);
     throwIfStopping();
+    if (liveReload_) log_.recordAnswer(yes ? "yes" : "no");
     return yes;
 }
 
 std::string TForm1::askInput(std::string_view prompt) {
     throwIfStopping();
+    if (auto answer = log_.nextAnswer()) return *answer;
     inputDlg_.prepare(fromGame(prompt));
     waits_.runDialog(inputDlg_);
     std::string answer = toGame(inputDlg_.InputEdit().text());
     throwIfStopping();
+    if (liveReload_) log_.recordAnswer(answer);
     return answer;
 }
 
@@ -479,6 +554,7 @@ bool TForm1::UndoClick() {
         QApplication::beep();
         return false;
     }
+    if (liveReload_) log_.takeBackCommand();
     const QString command = fromGame(*typed);
     keeper_->undone(command.toStdString());
     // The command comes back to the command line, selected: Enter types it again, anything

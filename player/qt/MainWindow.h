@@ -11,8 +11,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <cstdint>
+#include <filesystem>
 #include <memory>
+#include <optional>
 
+#include "player/author/InputLog.h"
 #include "player/core/Engine.h"
 #include "player/core/Host.h"
 #include "player/media/PlayerMedia.h"
@@ -20,6 +24,7 @@
 #include "player/qt/AnchorPanel.h"
 #include "player/qt/CommandLine.h"
 #include "player/qt/InputDlg.h"
+#include "player/qt/LiveReload.h"
 #include "player/qt/MusicMenu.h"
 #include "player/qt/NestedWaits.h"
 #include "player/qt/PictureView.h"
@@ -48,6 +53,17 @@ public:
     // A stop signal came: ends every event loop with `exitCode` and abandons the pass
     // under way at its next dialog.
     void StopForSignal(int exitCode);
+
+    // For authors (vnplayer --seed, --encoding, --watch). With live reload on, the game
+    // opened last is watched, and what is typed into it is kept for the replay.
+    void SetRandomSeed(std::uint32_t seed);
+    void SetScriptEncoding(std::optional<ScriptEncoding> encoding);
+    void SetLiveReload(bool on);
+    // Opens the watched game again and replays what was typed, on the fast clock with the
+    // same seed; a game that no longer opens is left as it was, and a box says why.
+    // Called when the files change; waits for a pass under way (a dialog) to end.
+    void ReloadGame();
+    const InputLog& TypedSoFar() const { return log_; }
 
     // Menu and button commands.
     void F1Click();
@@ -139,10 +155,19 @@ private:
     TAboutDlg aboutDlg_;
     TInputDlg inputDlg_;
     QString lastFolder_;
-    std::size_t memoLines_ = 0;    // lines shown in MsgMemo, in step with the engine's
-    bool inIdle_ = false;          // an AppIdle call is on the stack (modal dialogs nest)
-    bool stopping_ = false;        // a stop signal came or the window closed: waits end
-    bool idleHeld_ = false;        // asking whether to resume: the opening pass waits
+    // Live reload.
+    bool liveReload_ = false;
+    bool reloadPending_ = false;
+    std::uint32_t seed_ = 0;
+    std::optional<ScriptEncoding> encoding_;
+    std::filesystem::path game_;
+    InputLog log_;
+    std::unique_ptr<LiveReload> watch_;
+    std::unique_ptr<QMessageBox> reloadNotice_;
+    std::size_t memoLines_ = 0;  // lines shown in MsgMemo, in step with the engine's
+    bool inIdle_ = false;        // an AppIdle call is on the stack (modal dialogs nest)
+    bool stopping_ = false;      // a stop signal came or the window closed: waits end
+    bool idleHeld_ = false;      // asking whether to resume: the opening pass waits
     QSize pictureArea_{270, 183};  // the game's picture area at 1×
     WindowSettings settings_;
     QPalette desktopPalette_;

@@ -6,12 +6,17 @@
 #include <QTimer>
 #include <string>
 
+#include <optional>
+
 #include "common/ConsoleLines.h"
 #include "common/StopSignals.h"
 #include "player/PlayerUsage.h"
+#include "player/author/Seed.h"
+#include "player/media/Volume.h"
 #include "player/music/outputs/OutputRegistry.h"
 #include "player/qt/Appearance.h"
 #include "player/qt/MainWindow.h"
+#include "player/qt/QtTexts.h"
 
 namespace vornal {
 
@@ -38,8 +43,9 @@ int runWindow(int argc, char** argv) {
     // The name only: a display name would be appended to every window caption.
     QApplication::setApplicationName(QStringLiteral("VORNAL"));
     QApplication::setWindowIcon(qt::playerIcon());
-    // Message boxes and dialogs show the games' Japanese too.
+    // Message boxes and dialogs show the games' Japanese too, Qt's own texts included.
     QApplication::setFont(qt::gothicFont(12));
+    const std::unique_ptr<QTranslator> qtTexts = qt::InstallJapaneseQtTexts();
 
     // Qt has taken its own options (-platform, ...) out of the list; main() has answered
     // --help and --version.
@@ -47,6 +53,9 @@ int runWindow(int argc, char** argv) {
     MediaOptions media;
     bool optionsEnded = false;
     bool outputGiven = false;
+    std::optional<std::uint32_t> seed;
+    std::optional<ScriptEncoding> encoding;
+    bool watch = false;
     const QStringList args = QApplication::arguments();
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& arg = args[i];
@@ -67,6 +76,36 @@ int runWindow(int argc, char** argv) {
                 complain(error.what());
                 return 2;
             }
+        } else if (!optionsEnded && arg == QLatin1String("--watch")) {
+            watch = true;
+        } else if (!optionsEnded &&
+                   (arg == QLatin1String("--seed") || arg == QLatin1String("--encoding"))) {
+            const std::string value = ++i < args.size() ? args[i].toStdString() : std::string();
+            const bool isSeed = arg == QLatin1String("--seed");
+            if (isSeed) {
+                seed = ParseSeed(value);
+            } else {
+                encoding = ParseEncodingName(value);
+            }
+            if (isSeed ? !seed : !encoding) {
+                usageError(arg.toStdString() + (isSeed ? " takes a number from 0 to 4294967295"
+                                                       : " takes utf-8 or shift-jis"));
+                return 2;
+            }
+        } else if (!optionsEnded && (arg == QLatin1String("--music-volume") ||
+                                     arg == QLatin1String("--sound-volume"))) {
+            if (++i == args.size()) {
+                usageError(arg.toStdString() + " needs a value");
+                return 2;
+            }
+            const std::optional<int> volume = ParseVolume(args[i].toStdString());
+            if (!volume) {
+                complain(arg.toStdString() + " takes a whole number from 0 to 100, not " +
+                         args[i].toStdString());
+                return 2;
+            }
+            (arg == QLatin1String("--music-volume") ? media.musicVolume : media.soundVolume) =
+                *volume;
         } else if (!optionsEnded && arg.startsWith(QLatin1Char('-'))) {
             usageError("unknown option " + arg.toStdString());
             return 2;
@@ -88,6 +127,10 @@ int runWindow(int argc, char** argv) {
         stopped.setEnabled(false);
         form.StopForSignal(stop::exitCode());
     });
+    // Live reload replays with one seed throughout, so R(x) draws alike.
+    if (seed || watch) form.SetRandomSeed(seed.value_or(RandomSeed()));
+    form.SetScriptEncoding(encoding);
+    form.SetLiveReload(watch);
     form.show();
     if (!game.isEmpty()) {
         // From inside the loop, so a failure's message box has a shown window behind it.

@@ -17,9 +17,16 @@ bool LineInput::hasLine() const {
     return buffer_.find('\n') != std::string::npos || (eof_ && !buffer_.empty());
 }
 
+void LineInput::alsoWakeOn(int fd, std::function<void()> ready) {
+    extraFd_ = fd;
+    extraReady_ = std::move(ready);
+}
+
 bool LineInput::fill(int timeoutMs) {
-    pollfd pfds[2] = {{fd_, POLLIN, 0}, {wake_ ? wake_->fd() : -1, POLLIN, 0}};
-    const int ready = ::poll(pfds, wake_ ? 2 : 1, timeoutMs);
+    // A negative descriptor is left out by poll().
+    pollfd pfds[3] = {
+        {fd_, POLLIN, 0}, {wake_ ? wake_->fd() : -1, POLLIN, 0}, {extraFd_, POLLIN, 0}};
+    const int ready = ::poll(pfds, 3, timeoutMs);
     if (ready < 0) {
         if (errno == EINTR) return false;
         throw std::runtime_error(std::string("standard input: ") + std::strerror(errno));
@@ -27,6 +34,11 @@ bool LineInput::fill(int timeoutMs) {
     if (ready == 0) return false;
     if (wake_ && (pfds[1].revents & POLLIN) != 0) {
         wake_->drain();
+        woken_ = true;
+        return false;
+    }
+    if ((pfds[2].revents & POLLIN) != 0) {
+        extraReady_();
         woken_ = true;
         return false;
     }

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "player/tty/WakePipe.h"
@@ -29,6 +30,10 @@ public:
     // (a line or the end). False on timeout, interrupt or wake-up.
     bool waitReady(std::chrono::milliseconds timeout);
 
+    // Waits also end when `fd` is readable; `ready` is then called and must drain it (live
+    // reload's file watcher).
+    void alsoWakeOn(int fd, std::function<void()> ready);
+
     bool ended() const { return eof_ && !hasLine(); }
     // Whether an interrupt was requested (the function given above).
     bool interruptRequested() const { return interrupted_(); }
@@ -41,6 +46,8 @@ private:
     int fd_;
     bool (*interrupted_)();
     WakePipe* wake_;
+    int extraFd_ = -1;
+    std::function<void()> extraReady_;
     bool woken_ = false;
     std::string buffer_;
     bool eof_ = false;

@@ -27,7 +27,8 @@ std::string_view trimBlanks(std::string_view s) {
 
 std::string_view escapePrefix(std::string_view utf8) {
     static constexpr std::string_view kTags[] = {
-        "[message]", "[yes/no]", "[input]", "[answer]", "[trace]", "[undo]", "[end of input]"};
+        "[message]", "[yes/no]", "[input]", "[answer]", "[trace]", "[undo]", "[end of input]",
+        "[reloaded]"};
     if (utf8.starts_with('\\')) return "\\";
     for (const std::string_view tag : kTags) {
         if (utf8.starts_with(tag)) return "\\";
@@ -124,7 +125,7 @@ void TtyHost::setPictureAreaSize(int width, int height) {
 void TtyHost::pictureChanged() {}
 
 void TtyHost::waitForSound(std::chrono::milliseconds length) {
-    if (settings_.fast) return;
+    if (settings_.fast || (log_ && log_->replaying())) return;
     flush();
     const auto end = Clock::now() + length;
     for (auto now = Clock::now(); now < end; now = Clock::now()) {
@@ -144,7 +145,18 @@ void TtyHost::showMessage(std::string_view text) {
     writeGameText(text, "[message] ");
 }
 
+void TtyHost::writeAnswer(std::string_view answer) {
+    writeLine(answer.empty() ? "[answer]" : "[answer] " + sjis::toUtf8(answer));
+}
+
 std::optional<std::string> TtyHost::readAnswer() {
+    if (log_ && log_->replaying()) {
+        if (std::optional<std::string> answer = log_->nextAnswer()) {
+            writeAnswer(*answer);
+            return answer;
+        }
+        // Asked where it was not before: the player answers from here on.
+    }
     flush();
     std::string line;
     LineInput::Status status;
@@ -154,7 +166,8 @@ std::optional<std::string> TtyHost::readAnswer() {
     switch (status) {
         case LineInput::Status::Line: {
             std::string answer = sjis::fromUtf8(line);
-            writeLine(answer.empty() ? "[answer]" : "[answer] " + sjis::toUtf8(answer));
+            if (log_) log_->recordAnswer(answer);
+            writeAnswer(answer);
             return answer;
         }
         case LineInput::Status::End:

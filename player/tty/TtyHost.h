@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "player/author/InputLog.h"
 #include "player/core/Host.h"
 #include "player/tty/LineInput.h"
 #include "player/tty/WakePipe.h"
@@ -70,10 +71,17 @@ public:
 
     void flush();
 
+    // Live reload: answers are recorded into `log`, and taken from it while it replays
+    // (sounds are then not waited for either).
+    void setInputLog(InputLog* log) { log_ = log; }
+    // One line of the host's own, written as it is ("[reloaded] GAME").
+    void writeNote(std::string_view utf8) { writeLine(utf8); }
+
 private:
     void writeLine(std::string_view utf8);
     void writeGameText(std::string_view text, std::string_view tag = {});
     void writeTrace(std::string_view what);
+    void writeAnswer(std::string_view answer);
     // Reads an answer and writes it back as an [answer] line. nullopt at end of input.
     std::optional<std::string> readAnswer();
 
@@ -82,6 +90,7 @@ private:
     TtyHostSettings settings_;
     WakePipe* wake_;
     std::optional<Clock::time_point> nextTick_;
+    InputLog* log_ = nullptr;
     bool holding_ = false;
     bool quiet_ = false;
     std::vector<std::string> held_;

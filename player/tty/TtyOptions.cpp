@@ -1,8 +1,11 @@
 #include "player/tty/TtyOptions.h"
 
+#include <optional>
 #include <string_view>
 
+#include "player/author/Seed.h"
 #include "player/media/PictureFiles.h"
+#include "player/media/Volume.h"
 
 namespace vornal::tty {
 
@@ -22,11 +25,27 @@ TtyOptions parseTtyOptions(std::span<const char* const> args) {
                 options.fast = true;
             } else if (arg == "--mute") {
                 options.mute = true;
-            } else if (arg == "--output" || arg == "--picture-out") {
+            } else if (arg == "--watch") {
+                options.watch = true;
+            } else if (arg == "--output" || arg == "--picture-out" || arg == "--seed" ||
+                       arg == "--encoding" || arg == "--music-volume" || arg == "--sound-volume") {
                 if (i + 1 == args.size()) throw UsageError(std::string(arg) + " needs a value");
                 const std::string value = args[++i];
-                if (arg == "--output") {
+                if (arg == "--seed") {
+                    options.seed = ParseSeed(value);
+                    if (!options.seed)
+                        throw UsageError("--seed takes a number from 0 to 4294967295");
+                } else if (arg == "--encoding") {
+                    options.encoding = ParseEncodingName(value);
+                    if (!options.encoding) throw UsageError("--encoding takes utf-8 or shift-jis");
+                } else if (arg == "--output") {
                     options.output = value;
+                } else if (arg == "--music-volume" || arg == "--sound-volume") {
+                    const std::optional<int> volume = ParseVolume(value);
+                    if (!volume)
+                        throw UsageError(std::string(arg) +
+                                         " takes a whole number from 0 to 100, not " + value);
+                    (arg == "--music-volume" ? options.musicVolume : options.soundVolume) = *volume;
                 } else if (isPictureFileName(value)) {
                     options.pictureOut = value;
                 } else {
@@ -52,7 +71,9 @@ TtyOptions parseTtyOptions(std::span<const char* const> args) {
 
 std::string ttyUsage() {
     return "Usage: vnplayer --tty [--trace] [--fast] [--mute] [--output NAME]\n"
-           "                      [--picture-out FILE] GAME\n"
+           "                      [--music-volume N] [--sound-volume N]\n"
+           "                      [--picture-out FILE] [--seed N] [--encoding E] [--watch]\n"
+           "                      GAME\n"
            "Plays GAME (a .vns script or .vnp archive) in the terminal.\n"
            "Typed commands are read from standard input, one per line; the game's text\n"
            "is written to standard output, one line per line of the message area.\n"
@@ -65,8 +86,16 @@ std::string ttyUsage() {
            "  --mute     play no sound effects and no music (the game keeps its pace)\n"
            "  --output NAME\n"
            "             where music goes (vnplayer --list-outputs)\n"
+           "  --music-volume N, --sound-volume N\n"
+           "             the music's and the sound effects' volume, 0 (silent) to 100\n"
+           "             (the default); 50 is a quarter of the amplitude (-12 dB)\n"
            "  --picture-out FILE\n"
            "             write the picture area to FILE (.png or .bmp) when the player exits\n"
+           "  --seed N   seed the game's random numbers: the same commands, the same story\n"
+           "  --encoding utf-8|shift-jis\n"
+           "             read the script so (else UTF-8 is recognised by itself)\n"
+           "  --watch    when the script or a data file changes, open the game again and\n"
+           "             replay the commands typed so far\n"
            "  --help     show this help and exit\n"
            "  --version  show the version and exit\n"
            "\n"

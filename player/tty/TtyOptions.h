@@ -1,10 +1,15 @@
 // The command line of vnplayer --tty.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
+
+#include "common/ScriptEncoding.h"
+#include "player/media/Volume.h"
 
 namespace vornal::tty {
 
@@ -14,8 +19,13 @@ struct TtyOptions {
     bool trace = false;
     bool fast = false;
     bool mute = false;
-    std::string output;                // --output NAME: the music output
-    std::filesystem::path pictureOut;  // --picture-out FILE: the picture area, at exit
+    std::string output;                      // --output NAME: the music output
+    int musicVolume = kFullVolume;           // --music-volume N, 0 to 100
+    int soundVolume = kFullVolume;           // --sound-volume N, 0 to 100
+    std::filesystem::path pictureOut;        // --picture-out FILE: the picture area, at exit
+    std::optional<std::uint32_t> seed;       // --seed N: R(x) draws the same each run
+    std::optional<ScriptEncoding> encoding;  // --encoding E: else detected
+    bool watch = false;                      // --watch: reopen and replay on changes
     std::filesystem::path game;
 };
 

@@ -7,6 +7,9 @@
 #include "common/ConsoleLines.h"
 #include "common/SjisText.h"
 #include "common/StopSignals.h"
+#include "player/author/ProbeOpening.h"
+#include "player/author/Replay.h"
+#include "player/author/Seed.h"
 #include "player/media/PictureFiles.h"
 #include "player/session/UserData.h"
 #include "player/tty/TtyAbort.h"
@@ -27,12 +30,56 @@ TtySession::TtySession(const TtyOptions& options, std::FILE* out, int inFd, bool
     : options_(options),
       input_(inFd, stop::requested, &wake_),
       host_(out, input_, TtyHostSettings{options.trace, terminal, options.fast}, &wake_),
-      media_(MediaOptions{.mute = options.mute, .fast = options.fast, .output = options.output},
+      media_(MediaOptions{.mute = options.mute,
+                          .fast = options.fast,
+                          .output = options.output,
+                          .musicVolume = options.musicVolume,
+                          .soundVolume = options.soundVolume},
              complain),
       engine_(host_, media_.services()) {
     media_.setProblemReporter([](const std::string& problem) {
         complain("music: " + problem + "; the music is silent");
     });
+    engine_.SetScriptEncoding(options.encoding);
+    // Live reload replays with the seed of the first run, so R(x) draws alike.
+    if (options.seed || options.watch) {
+        seed_ = options.seed.value_or(RandomSeed());
+        engine_.SetRandomSeed(seed_);
+    }
+    if (options.watch) {
+        watcher_ = std::make_unique<GameWatcher>(options.game);
+        input_.alsoWakeOn(watcher_->fd(), [this] { noteChanges(); });
+        host_.setInputLog(&log_);
+    }
+}
+
+void TtySession::noteChanges() {
+    if (watcher_->takeChanges()) reloadPending_ = true;
+}
+
+void TtySession::reload() {
+    reloadPending_ = false;
+    const std::string game = options_.game.string();
+    if (const auto why = WhyGameDoesNotOpen(options_.game, options_.encoding)) {
+        complain(game +
+                 " changed but does not open; the game goes on as it was: " + sjis::toUtf8(*why));
+        return;
+    }
+    engine_.ClearDisplay();
+    host_.writeNote("[reloaded] " + game);
+    // Sounds replayed are not heard; the music that plays at the end goes on as before.
+    const bool muted = media_.muted();
+    media_.setMuted(true);
+    engine_.SetRandomSeed(seed_);
+    log_.beginReplay();
+    if (engine_.OpenScript(options_.game)) {
+        Replay(engine_, log_, [this] {
+            if (options_.fast) media_.advanceMusic(TtyHost::kTick);
+        });
+    }
+    log_.endReplay();
+    media_.setMuted(muted);
+    host_.flush();
 }
 
 int TtySession::open() {
@@ -93,10 +140,12 @@ TtySession::Step TtySession::waitStep() {
         if (typing) {
             if (input_.waitReady(left)) return readCommand();
         } else {
-            // Music news (wakeFromAnyThread) cuts the sleep short; the tick is still owed.
-            pollfd wake{wake_.fd(), POLLIN, 0};
-            if (::poll(&wake, 1, static_cast<int>(left.count())) > 0) {
+            // Music news (wakeFromAnyThread) or a changed file cuts the sleep short; the
+            // tick is still owed.
+            pollfd wake[2] = {{wake_.fd(), POLLIN, 0}, {watcher_ ? watcher_->fd() : -1, POLLIN, 0}};
+            if (::poll(wake, 2, static_cast<int>(left.count())) > 0) {
                 wake_.drain();
+                if (watcher_) noteChanges();
                 return Step::Continue;
             }
         }
@@ -117,6 +166,7 @@ TtySession::Step TtySession::readCommand() {
                 undo();
                 return Step::Continue;
             }
+            if (watcher_) log_.recordCommand(sjis::fromUtf8(line));
             engine_.ProcessInput(sjis::fromUtf8(line));
             return Step::Continue;
         case LineInput::Status::End:
@@ -133,7 +183,9 @@ TtySession::Step TtySession::readCommand() {
 // is not written again.
 // Said first, as an echo is: what the undo brings about (the music's log) follows it.
 void TtySession::undo() {
-    host_.undone(engine_.UndoCommand());
+    const std::optional<std::string> typed = engine_.UndoCommand();
+    host_.undone(typed);
+    if (watcher_ && typed) log_.takeBackCommand();
     host_.setQuiet(true);
     try {
         engine_.Undo();
@@ -165,6 +217,10 @@ int TtySession::play() {
     try {
         for (;;) {
             if (stop::requested()) throw stopAbort();
+            if (watcher_) {
+                noteChanges();
+                if (reloadPending_) reload();
+            }
             Step step = Step::Continue;
             if (engine_.HasWork()) {
                 // A slice of the pass (also the rest of the pass that halted the game).

@@ -2,6 +2,11 @@
 // and feeds it typed commands, until input ends.
 #pragma once
 
+#include <cstdint>
+#include <memory>
+
+#include "player/author/GameWatcher.h"
+#include "player/author/InputLog.h"
 #include "player/core/Engine.h"
 #include "player/media/PlayerMedia.h"
 #include "player/tty/LineInput.h"
@@ -28,6 +33,9 @@ private:
     Step waitStep();
     Step readCommand();
     void undo();
+    // Live reload: the game opened again and what was typed replayed, if it still opens.
+    void reload();
+    void noteChanges();
 
     const TtyOptions& options_;
     WakePipe wake_;
@@ -35,6 +43,11 @@ private:
     TtyHost host_;
     PlayerMedia media_;
     Engine engine_;
+    // --watch only.
+    std::unique_ptr<GameWatcher> watcher_;
+    InputLog log_;
+    std::uint32_t seed_ = 0;
+    bool reloadPending_ = false;
 };
 
 }  // namespace vornal::tty

@@ -6,6 +6,7 @@
 
 #include "codec/Stream.h"
 #include "player/music/Music.h"
+#include "tests/codec/SmallDisk.h"
 #include "tests/core/EngineFixture.h"
 #include "tests/core/RawPictures.h"
 #include "tests/packer/TempFolder.h"
@@ -180,13 +181,41 @@ TEST_F(SaveLoad, AFailedWriteKeepsTheOldFile) {
     type("change");
     host.yesAnswers = {true};
     type("save");
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].rfind(sj("セーブデータ") + sj((folder / "story1.sav").string()), 0),
-              0u);
+    // The file named, the system's reason in the message's own language.
+    EXPECT_EQ(host.messages, Lines{sj("セーブデータ") + sj((folder / "story1.sav").string()) +
+                                   sj("を書き込めませんでした (フォルダです)")});
     EXPECT_FALSE(game.Halted());
     EXPECT_EQ(fileBytes("keep.sav"), before);
     EXPECT_EQ(folder.list(), (Lines{"keep.sav", "red.bmp", "story1.sav/"}));  // no leftovers
     EXPECT_EQ(type("look"), (Lines{"> look", "dark"}));                       // the game goes on
+}
+
+TEST(SaveOnAFullDisk, KeepsTheOldFileAndSaysWhy) {
+    testing::TempFolder folder;
+    testing::SmallDisk disk(folder / "disk", 16 * 1024);
+    if (!disk.mounted()) GTEST_SKIP() << disk.whyNot();
+    RawPictures pictures;
+    Music music;
+    StubHost host;
+    Engine game{host, MediaServices{&pictures, nullptr, &music}};
+    game.OpenScriptText(kScript, disk / "story.vns");
+    host.runIdle(game);
+    // A save of some 9 KiB fits, a second beside it not.
+    game.ProcessInput("save");
+    host.runIdle(game);
+    ASSERT_EQ(host.messages, Lines{});
+    const std::vector<Byte> before = readWholeFile(disk / "story1.sav");
+    ASSERT_GT(before.size(), 8u * 1024);
+    host.yesAnswers = {true};
+    game.ProcessInput("save");
+    host.runIdle(game);
+    EXPECT_EQ(host.messages, Lines{sj("セーブデータ") + sj((disk / "story1.sav").string()) +
+                                   sj("を書き込めませんでした (ディスクに空きがありません)")});
+    EXPECT_EQ(readWholeFile(disk / "story1.sav"), before);
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(folder / "disk"))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, Lines{"story1.sav"});
 }
 
 }  // namespace

@@ -10,7 +10,8 @@ refused.
 tests/games/media: the data files of the end-to-end games there, and scene.expected.png,
 the picture area that scene.vns must leave, composed by ImageMagick.
 
-fuzz/corpus/picture_decode and fuzz/corpus/wav_load: the fixtures again, as seeds.
+fuzz/corpus/picture_decode, fuzz/corpus/bmp_read and fuzz/corpus/wav_load: the fixtures
+again, as seeds.
 
     tests/media/make_fixtures.py        (run from anywhere; rewrites the folder)
 """
@@ -290,7 +291,8 @@ def main():
     jpeg_fixtures()
     game_files()
     # The fuzz targets start from the fixtures.
-    for target, patterns in (("picture_decode", ("*.bmp", "*.jpg")), ("wav_load", ("*.wav",))):
+    for target, patterns in (("picture_decode", ("*.bmp", "*.jpg")), ("bmp_read", ("*.bmp",)),
+                             ("wav_load", ("*.wav",))):
         folder = FUZZ / target
         folder.mkdir(parents=True, exist_ok=True)
         for old in folder.iterdir():

@@ -1,16 +1,11 @@
 // The music state around the sequencer and its timer: PlayBgm, StopBgm, the end of a song
-// that plays once, errors on the timer thread, switching and muting outputs, and the two
-// threads at once (run under ThreadSanitizer by scripts/test).
+// that plays once, errors on the timer thread, switching and muting outputs (the two threads
+// at once: ThreadsTest.cpp).
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <functional>
-#include <thread>
-#include <utility>
+#include <vector>
 
 #include "player/music/Music.h"
-#include "player/music/ThreadTimebase.h"
 #include "player/music/outputs/LogOutput.h"
 #include "tests/music/SmfBytes.h"
 
@@ -222,37 +217,36 @@ TEST(Music, OutputSwitchAndMute) {
                                                 "1060.000 90 3C 64"}));
 }
 
-// The timer thread steps a dense song while this thread starts, stops, mutes and switches.
-TEST(Music, TimerThreadAndWindowThread) {
-    Bytes events;
-    for (int i = 0; i < 200; ++i) {
-        const auto note = static_cast<Byte>(0x30 + i % 24);
-        events.insert(events.end(), {0x01, 0x90, note, 0x64, 0x01, 0x80, note, 0x00});
-    }
-    events.insert(events.end(), {0x00, 0xFF, 0x2F, 0x00});
-    const Bytes dense = Song({Header(0, 1, 24), Track(events)});
-    std::atomic<int> lines{0};
-    std::atomic<int> errors{0};
-    auto output = std::make_unique<LogOutput>([&](std::string_view) { ++lines; });
-    Music music(std::move(output), std::make_unique<ThreadTimebase>());
-    music.SetErrorSink([&](std::string) { ++errors; });
-    const auto fetch = [&] { return std::optional<Bytes>(dense); };
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
-    for (int round = 0; std::chrono::steady_clock::now() < end; ++round) {
-        music.SetLoop(round % 3 != 0);
-        music.PlayBgm(round % 2 ? "a.mid" : "b.mid", fetch);
-        std::this_thread::sleep_for(std::chrono::milliseconds(15));
-        music.SetMuted(round % 4 == 1);
-        (void)music.GetState();
-        if (round % 5 == 4) {
-            std::atomic<int>& count = lines;
-            music.SetOutput(std::make_unique<LogOutput>([&count](std::string_view) { ++count; }));
-        }
-        if (round % 7 == 6) music.StopBgm();
-    }
-    music.StopBgm();
-    EXPECT_GT(lines.load(), 0);
-    EXPECT_EQ(errors.load(), 0);
+// Keeps the levels it is given.
+class GainOutput final : public MidiOutput {
+public:
+    explicit GainOutput(std::vector<double>& gains) : gains_(gains) {}
+    void open(std::int64_t) override {}
+    void shortMessage(std::uint32_t, SendTime) override {}
+    void longMessage(std::span<const Byte>, SendTime) override {}
+    void reset(std::int64_t) override {}
+    void close(std::int64_t) override {}
+    void setGain(double gain) override { gains_.push_back(gain); }
+
+private:
+    std::vector<double>& gains_;
+};
+
+TEST(Music, LevelFollowsTheOutputAndLeavesTheLogAsItWas) {
+    std::vector<double> first;
+    std::vector<double> second;
+    Rig rig;
+    rig.play("a.mid", kShortSong);
+    rig.advanceTo(20);
+    const std::vector<std::string> logged = rig.log;
+    rig.music->SetGain(0.25);
+    EXPECT_EQ(rig.log, logged);  // a log has no level
+    rig.music->SetOutput(std::make_unique<GainOutput>(first));
+    rig.music->SetGain(0.5);
+    // A new output plays at the level set before it came.
+    rig.music->SetOutput(std::make_unique<GainOutput>(second));
+    EXPECT_EQ(first, (std::vector<double>{0.25, 0.5}));
+    EXPECT_EQ(second, (std::vector<double>{0.5}));
 }
 
 }  // namespace

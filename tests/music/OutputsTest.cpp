@@ -1,18 +1,23 @@
 // The outputs with devices: the registry's names and fallbacks, the synthesizer without an
-// audio device, and a WAV rendering checked against the due times of its notes.
+// audio device and through a PulseAudio server of the test's own, messages that come late,
+// and a WAV rendering checked against the due times of its notes.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <optional>
+#include <thread>
 
 #include "player/music/MidiFactory.h"
 #include "player/music/outputs/OutputRegistry.h"
 #include "player/music/outputs/SynthOutput.h"
 #include "player/music/outputs/WavOutput.h"
+#include "tests/music/PulseServer.h"
 #include "tests/music/SmfBytes.h"
+#include "tests/music/WavSamples.h"
 
 namespace vornal::test {
 namespace {
@@ -58,14 +63,58 @@ TEST(MusicOutputs, RegistryNamesAndFallbacks) {
     EXPECT_EQ(choices.front().name, "synth");
 }
 
+// A synthesizer that nothing renders any more keeps a bounded queue.
+TEST(MusicOutputs, SynthCoreQueueIsBounded) {
+    if (!HaveSoundFont()) GTEST_SKIP() << "no SoundFont at " << kDefaultSoundFont;
+    SynthCore core(kDefaultSoundFont);
+    for (int i = 0; i < 70'000; ++i)
+        core.scheduleShort(10, 0x003C80);
+    std::vector<float> left(64);
+    std::vector<float> right(64);
+    core.render(left.data(), right.data(), 64);
+    EXPECT_EQ(core.accuracy().messages, 1 << 16);
+}
+
+// Sets an environment variable for one scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        ::setenv(name, value, 1);
+    }
+    ~ScopedEnv() {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
 TEST(MusicOutputs, SynthWithoutAudioDeviceSaysSo) {
     if (!HaveSoundFont()) GTEST_SKIP() << "no SoundFont at " << kDefaultSoundFont;
-    try {
-        SynthOutput synth(kDefaultSoundFont, {"no-such-driver"});
-        FAIL() << "an audio driver that does not exist cannot start";
-    } catch (const MidiOutputError& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "no audio device for the synthesizer (tried no-such-driver)");
+    // No PulseAudio server answers here, and none is started.
+    ScopedEnv noServer("PULSE_SERVER", "unix:/nonexistent/pulse/native");
+    struct Case {
+        std::vector<std::string> drivers;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"no-such-driver"}, "no audio device for the synthesizer (tried no-such-driver)"},
+        {{"pulseaudio"}, "no audio device for the synthesizer (tried pulseaudio)"},
+    };
+    for (const Case& c : cases) {
+        try {
+            SynthOutput synth(kDefaultSoundFont, c.drivers);
+            FAIL() << c.message << ": the driver cannot start";
+        } catch (const MidiOutputError& error) {
+            EXPECT_EQ(std::string(error.what()), c.message);
+        }
     }
 }
 
@@ -86,7 +135,7 @@ TEST(MusicOutputs, SynthPlaysEachMessageALatencyAfterItsDueTime) {
     std::vector<float> right(kFrames);
     synth.core().render(left.data(), right.data(), 1000);
     // Opened in the step at 10 ms; a side stick due at 15 ms is sent by the step at 20 ms. It
-    // must sound 20 ms after its due time: 25 ms of music after the open, 1102.5 frames.
+    // must sound 25 ms after its due time: 30 ms of music after the open, 1323 frames.
     synth.open(10'000);
     synth.shortMessage(0x7F2599, SendTime{20'000, 15'000.0});
     synth.core().render(left.data() + 1000, right.data() + 1000, kFrames - 1000);
@@ -94,34 +143,96 @@ TEST(MusicOutputs, SynthPlaysEachMessageALatencyAfterItsDueTime) {
     SynthCore reference(kDefaultSoundFont);
     std::vector<float> refLeft(kFrames);
     std::vector<float> refRight(kFrames);
-    reference.scheduleShort(1000 + 1102, 0x7F2599);
+    reference.scheduleShort(1000 + 1323, 0x7F2599);
     reference.render(refLeft.data(), refRight.data(), kFrames);
     ASSERT_GT(Onset(refLeft), 2000);
     EXPECT_EQ(Onset(left), Onset(refLeft));
 }
 
-// Reads the 16-bit stereo samples of a WAV file written by WavOutput, left channel only.
-std::vector<float> LeftChannel(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
-                                  std::istreambuf_iterator<char>());
-    std::vector<float> left;
-    if (bytes.size() < 44) return left;
-    const auto le32 = [&](std::size_t at) {
-        std::uint32_t v = 0;
-        for (int i = 3; i >= 0; --i)
-            v = (v << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
-        return v;
+// FluidSynth takes a message at an edge of its 64-frame blocks: on time, the edge nearest to
+// its stamp; late (its frame already rendered), the next edge after what was rendered.
+TEST(MusicOutputs, SynthCoreAppliesLateMessagesAtTheNextEdgeAndCountsThem) {
+    if (!HaveSoundFont()) GTEST_SKIP() << "no SoundFont at " << kDefaultSoundFont;
+    struct Case {
+        const char* what;
+        std::int64_t stamp;
+        int renderedBefore;  // frames rendered before the message is scheduled
+        std::int64_t applied;
+        std::int64_t late;
     };
-    EXPECT_EQ(std::string(bytes.data(), 4), "RIFF");
-    EXPECT_EQ(le32(4), bytes.size() - 8);
-    EXPECT_EQ(le32(40), bytes.size() - 44);
-    for (std::size_t at = 44; at + 3 < bytes.size(); at += 4) {
-        const auto sample =
-            static_cast<std::int16_t>(static_cast<unsigned char>(bytes[at]) |
-                                      (static_cast<unsigned char>(bytes[at + 1]) << 8));
-        left.push_back(static_cast<float>(sample) / 32768.0f);
+    const Case cases[] = {
+        {"on time, the edge after", 1000, 0, 1024, 0},
+        {"on time, the edge before, part of the block rendered", 1050, 1000, 1024, 0},
+        {"late by a few frames", 1000, 1030, 1088, 1},
+        {"late by much", 200, 3000, 3008, 1},
+    };
+    constexpr int kFrames = 8192;
+    for (const Case& c : cases) {
+        SynthCore core(kDefaultSoundFont);
+        std::vector<float> left(kFrames);
+        std::vector<float> right(kFrames);
+        core.render(left.data(), right.data(), c.renderedBefore);
+        core.scheduleShort(c.stamp, 0x7F2599);
+        core.render(left.data() + c.renderedBefore, right.data() + c.renderedBefore,
+                    kFrames - c.renderedBefore);
+
+        SynthCore reference(kDefaultSoundFont);
+        std::vector<float> refLeft(kFrames);
+        std::vector<float> refRight(kFrames);
+        reference.scheduleShort(c.applied, 0x7F2599);
+        reference.render(refLeft.data(), refRight.data(), kFrames);
+        ASSERT_GE(Onset(refLeft), c.applied) << c.what;
+        EXPECT_EQ(Onset(left), Onset(refLeft)) << c.what;
+
+        const SynthCore::Accuracy accuracy = core.accuracy();
+        EXPECT_EQ(accuracy.messages, 1) << c.what;
+        EXPECT_EQ(accuracy.lateMessages, c.late) << c.what;
+        EXPECT_EQ(accuracy.worstErrorFrames, std::abs(c.applied - c.stamp)) << c.what;
     }
+}
+
+// Waits for `done` for at most a minute, however busy the machine.
+template <typename Done>
+bool WaitFor(Done done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+TEST(MusicOutputs, SynthPlaysThroughAPulseAudioServer) {
+    if (!HaveSoundFont()) GTEST_SKIP() << "no SoundFont at " << kDefaultSoundFont;
+    if (!OnPath("pulseaudio")) GTEST_SKIP() << "pulseaudio is not installed (scripts/bootstrap)";
+    PulseServer server;
+    SynthOutput synth(kDefaultSoundFont, {"pulseaudio"});
+    EXPECT_EQ(synth.driver(), "pulseaudio");
+    synth.open(10'000);
+    const auto rendered = [&](double seconds) {
+        return [&synth, seconds] {
+            return static_cast<double>(synth.core().renderedFrames()) >=
+                   seconds * SynthCore::kSampleRate;
+        };
+    };
+    // The server asks for sound as it plays it.
+    ASSERT_TRUE(WaitFor(rendered(1.0))) << "the server did not play";
+    // Due well after the step that sends it, so that no pause of this thread makes it late.
+    synth.shortMessage(0x7F2599, SendTime{20'000, 520'000.0});
+    ASSERT_TRUE(WaitFor([&] { return synth.core().accuracy().messages == 1; }))
+        << "the message was never rendered";
+    const SynthCore::Accuracy accuracy = synth.core().accuracy();
+    EXPECT_EQ(accuracy.lateMessages, 0);
+    EXPECT_LE(accuracy.worstErrorFrames, 32);
+    EXPECT_TRUE(synth.soundLatencyMicros(20'000).has_value());
+}
+
+// The left channel of a WAV file written by WavOutput.
+std::vector<float> LeftChannel(const fs::path& file) {
+    const std::vector<std::int16_t> samples = WavSamples(file);
+    std::vector<float> left;
+    for (std::size_t i = 0; i < samples.size(); i += 2)
+        left.push_back(static_cast<float>(samples[i]) / 32768.0f);
     return left;
 }
 

@@ -1,4 +1,5 @@
-// Songs for the tests, written byte by byte: only the chunk frames are built here.
+// Songs for the tests and benchmarks, written byte by byte: only the chunk frames are built
+// here, and a dense song.
 #pragma once
 
 #include <cstdint>
@@ -43,6 +44,25 @@ inline Bytes Song(std::initializer_list<Bytes> parts) {
     for (const Bytes& part : parts)
         out.insert(out.end(), part.begin(), part.end());
     return out;
+}
+
+// A format 0 song of 16 channels playing a note each every `ticksApart` ticks for `notes`
+// rounds (division 96, 120 beats per minute: a tick is 5.2 ms).
+inline Bytes DenseSong(int notes, int ticksApart) {
+    Bytes events;
+    for (int channel = 0; channel < 16; ++channel)
+        events.insert(events.end(),
+                      {0x00, static_cast<Byte>(0xC0 | channel), static_cast<Byte>(channel * 7)});
+    for (int n = 0; n < notes; ++n) {
+        for (int channel = 0; channel < 16; ++channel) {
+            const auto key = static_cast<Byte>(48 + (n * 5 + channel * 3) % 36);
+            events.insert(events.end(), {static_cast<Byte>(channel == 0 ? ticksApart : 0),
+                                         static_cast<Byte>(0x90 | channel), key, 0x50});
+            events.insert(events.end(), {0x00, static_cast<Byte>(0x80 | channel), key, 0x00});
+        }
+    }
+    events.insert(events.end(), {0x00, 0xFF, 0x2F, 0x00});
+    return Song({Header(0, 1, 96), Track(events)});
 }
 
 }  // namespace vornal::test

@@ -1,16 +1,10 @@
-// The timer component: its property rules through a platform that counts, and the real
-// timer thread stopped and destroyed from inside its own call.
+// The timer component: its property rules through a platform that counts (the real timer
+// thread: ThreadsTest.cpp).
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <map>
-#include <mutex>
-#include <thread>
 
 #include "player/music/MMTimer.h"
-#include "player/music/ThreadTimebase.h"
 
 namespace vornal::test {
 namespace {
@@ -109,36 +103,6 @@ TEST(MMTimer, RefusedTimerWithdrawsItsPeriod) {
     EXPECT_THROW(timer.SetOnTimer([](TMMTimer&) {}), EOutOfResources);
     EXPECT_FALSE(timer.Running());
     EXPECT_TRUE(platform.balanced());
-}
-
-// The real timer thread: a handler that disables or destroys its own timer must return.
-TEST(MMTimer, StoppedFromItsOwnThread) {
-    ThreadTimebase time;
-    for (const bool destroy : {false, true}) {
-        std::mutex mutex;
-        std::condition_variable done;
-        int calls = 0;
-        auto timer = std::make_unique<TMMTimer>(time);
-        timer->SetInterval(2);
-        timer->SetOnTimer([&](TMMTimer& self) {
-            std::lock_guard lock(mutex);
-            if (++calls == 3) {
-                if (destroy)
-                    timer.reset();
-                else
-                    self.SetEnabled(false);
-                done.notify_all();
-            }
-        });
-        std::unique_lock lock(mutex);
-        ASSERT_TRUE(done.wait_for(lock, std::chrono::seconds(10), [&] { return calls >= 3; }));
-        lock.unlock();
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        lock.lock();
-        EXPECT_EQ(calls, 3) << (destroy ? "destroyed" : "disabled");
-        lock.unlock();
-        timer.reset();
-    }
 }
 
 }  // namespace

@@ -173,6 +173,43 @@ TEST_F(PackWrite, AFailureHalfwayLeavesTheOldArchiveAndNoLeftovers) {
     EXPECT_EQ(dir.list(), before);
 }
 
+TEST_F(PackWrite, AStopIsSeenWithinALargeFileAndWritesNothing) {
+    PackJob j = job();
+    // Read in blocks of 4 KiB: one for the script, then the stop at the big file's second.
+    j.dataFiles.insert(j.dataFiles.begin(), dir.write("big.bmp", std::string(20000, 'b')));
+    dir.write("game.vnp", "the old archive");
+    const auto before = dir.list();
+    int asked = 0;
+    std::string stoppedIn;
+    try {
+        WriteArchiveFile(
+            j, [&](const PackProgress& p) { stoppedIn = p.file->filename().string(); },
+            [&] { return ++asked == 3; });
+        ADD_FAILURE() << "written";
+    } catch (const PackStopped&) {
+    }
+    EXPECT_EQ(stoppedIn, "big.bmp");
+    EXPECT_EQ(asked, 3);
+    EXPECT_EQ(slurp(j.archive), "the old archive");
+    EXPECT_EQ(dir.list(), before);
+}
+
+TEST_F(PackWrite, FailuresNameTheArchiveAndTheFileInBothLanguages) {
+    PackJob j = job();
+    fs::remove(j.dataFiles[2]);  // gone after the checks
+    try {
+        WriteArchiveFile(j);
+        ADD_FAILURE() << "written";
+    } catch (const PackError& e) {
+        const std::string gone = j.dataFiles[2].string();
+        EXPECT_EQ(std::string(e.what()), "cannot write '" + j.archive.string() +
+                                             "': cannot open '" + gone +
+                                             "': No such file or directory");
+        EXPECT_EQ(e.japanese(),
+                  "「" + gone + "」を開けません（ファイルまたはフォルダがありません）");
+    }
+}
+
 TEST_F(PackWrite, AnUnwritableFolderIsReported) {
     PackJob j = job();
     j.archive = dir / "missing" / "game.vnp";

@@ -1,6 +1,11 @@
 // vnpack run as a user runs it: real program, real files, exit codes and messages.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+
+#include <csignal>
+#include <cstring>
+#include <random>
 
 #include <string>
 #include <vector>
@@ -8,6 +13,8 @@
 #include "codec/Archive.h"
 #include "codec/ArchiveWriter.h"
 #include "codec/PendingFile.h"
+#include "common/SjisText.h"
+#include "tests/codec/SmallDisk.h"
 #include "tests/packer/RunProgram.h"
 #include "tests/packer/TempFolder.h"
 
@@ -228,6 +235,75 @@ TEST_F(Vnpack, ProgressLineOnlyOnATerminal) {
     EXPECT_TRUE(r.err.ends_with("\r\033[K")) << "the line is cleared at the end";
 }
 
+// Hidden files beside the archive: a pending file left behind.
+std::vector<std::string> hiddenIn(const fs::path& folder) {
+    std::vector<std::string> hidden;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().filename().string().starts_with(".")) {
+            hidden.push_back(entry.path().filename().string());
+        }
+    }
+    return hidden;
+}
+
+TEST_F(Vnpack, StoppedBySignalRemovesItsPendingFile) {
+    // vnpack is caught in the middle: opening the second data file waits while this test
+    // holds a lease on it, so the signal comes while the archive is half written.
+    ::signal(SIGIO, SIG_IGN);  // the lease's break notice
+    const struct {
+        int signal;
+        int exitCode;
+    } cases[] = {{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.signal);
+        dir.write("game.vns", "*SCENE s\r\n*SCENEEND\r\n");
+        dir.write("first.bmp", std::string(100000, 'f'));
+        const fs::path held = dir.write("held.bmp", "h");
+        dir.write("game.vnp", "old archive");
+        const int fd = ::open(held.c_str(), O_RDONLY);
+        ASSERT_GE(fd, 0);
+        if (::fcntl(fd, F_SETLEASE, F_WRLCK) != 0) {
+            ::close(fd);
+            GTEST_SKIP() << "no file lease here (" << std::strerror(errno)
+                         << "): cannot catch vnpack in the middle";
+        }
+        testing::StartedProgram vnpack(
+            VNPACK_PROGRAM, {"create", "-f", "game.vns", "first.bmp", "held.bmp"}, dir.path());
+        // The lease turns to breaking once vnpack opens the file; no clock involved.
+        while (::fcntl(fd, F_GETLEASE) == F_WRLCK && !vnpack.ended())
+            ::usleep(1000);
+        EXPECT_EQ(hiddenIn(dir.path()).size(), 1u) << "a pending file while packing";
+        ::kill(vnpack.pid(), c.signal);
+        ::fcntl(fd, F_SETLEASE, F_UNLCK);
+        ::close(fd);
+
+        const RunResult r = vnpack.wait();
+        EXPECT_EQ(r.signal, 0) << "ended by itself";
+        EXPECT_EQ(r.exitCode, c.exitCode);
+        EXPECT_EQ(r.err, "vnpack: stopped; 'game.vnp' left as it was\n");
+        EXPECT_EQ(slurp(dir / "game.vnp"), "old archive");
+        EXPECT_EQ(hiddenIn(dir.path()), std::vector<std::string>{});
+    }
+}
+
+TEST_F(Vnpack, AFullDiskIsReportedAndTheOldArchiveStays) {
+    testing::SmallDisk disk(dir / "disk", 64 * 1024);
+    if (!disk.mounted()) GTEST_SKIP() << disk.whyNot();
+    dir.write("game.vns", "*SCENE s\r\n*SCENEEND\r\n");
+    std::mt19937 random(7);
+    std::string noise(100 * 1024, '\0');
+    for (char& c : noise)
+        c = static_cast<char>(random());  // does not compress: the archive outgrows the disk
+    dir.write("noise.bmp", noise);
+    dir.write("disk/game.vnp", "old archive");
+
+    const RunResult r = run({"create", "-f", "-o", "disk/game.vnp", "game.vns", "noise.bmp"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "vnpack: cannot write 'disk/game.vnp': No space left on device\n");
+    EXPECT_TRUE(slurp(dir / "disk/game.vnp") == "old archive");
+    EXPECT_EQ(dir.list("disk"), std::vector<std::string>{"game.vnp"});
+}
+
 }  // namespace
 }  // namespace vornal
 
@@ -244,16 +320,16 @@ TEST_F(Vnpack, CheckAndTheCheckBeforeCreate) {
         int exitCode;
         std::string out;
     } cases[] = {
-        {{"check", "clean.vns"}, 0, ""},
+        {{"check", "clean.vns"}, 0, "clean.vns: read as Shift-JIS; no findings\n"},
         {{"check", "warns.vns"},
          0,
          "warns.vns:2: warning: '*Goto' is no keyword, and the player skips the line; keywords "
-         "are upper case: *GOTO\nwarns.vns: 0 errors, 1 warning\n"},
+         "are upper case: *GOTO\nwarns.vns: read as Shift-JIS; 0 errors, 1 warning\n"},
         {{"check", "--strict", "warns.vns"}, 1, ""},
         {{"check", "bad.vns"},
          1,
-         "bad.vns:2: error: *GOTO to 'nowhere', which no *SCENE or *LABEL defines\nbad.vns: 1 "
-         "error, 0 warnings\n"},
+         "bad.vns:2: error: *GOTO to 'nowhere', which no *SCENE or *LABEL defines\nbad.vns: "
+         "read as Shift-JIS; 1 error, 0 warnings\n"},
         {{"check", "missing.vns"}, 1, ""},
         {{"check"}, 2, ""},
     };
@@ -278,7 +354,69 @@ TEST_F(Vnpack, CheckAndTheCheckBeforeCreate) {
     r = run({"check", "bad.vnp"});
     EXPECT_EQ(r.out,
               "bad.vnp:2: error: *GOTO to 'nowhere', which no *SCENE or *LABEL defines\n"
-              "bad.vnp: 1 error, 0 warnings\n");
+              "bad.vnp: read as Shift-JIS; 1 error, 0 warnings\n");
+}
+
+// UTF-8 scripts: what check reads, reports and prints as JSON; create keeps the bytes.
+TEST_F(Vnpack, EncodingsInCheckAndCreate) {
+    const std::string utf8 = "*SCENE 玄関\n鍵がある。\n>look\n*END\n*SCENEEND\n";
+    dir.write("u.vns", utf8);
+    dir.write("emoji.vns", "*SCENE a\r\nやあ😀\r\n>x\r\n*SCENEEND\r\n");
+    dir.write("mixed.vns", sjis::fromUtf8("*SCENE 玄関\r\n") + "鍵\r\n*SCENEEND\r\n");
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string out;
+    } cases[] = {
+        {{"check", "u.vns"}, 0, "u.vns: read as UTF-8; no findings\n"},
+        {{"check", "--encoding", "shift-jis", "u.vns"},
+         0,
+         "u.vns:1: warning: read as Shift-JIS as asked, but the player reads this script as "
+         "UTF-8 unless it is given the same --encoding\nu.vns: read as Shift-JIS; 0 errors, 1 "
+         "warning\n"},
+        {{"check", "emoji.vns"},
+         1,
+         "emoji.vns:2:3: error: the character U+1F600 '😀' cannot be written in Shift-JIS, "
+         "which the player works in\nemoji.vns: read as UTF-8; 1 error, 0 warnings\n"},
+        {{"check", "mixed.vns"},
+         1,
+         "mixed.vns:2:1: error: this line is UTF-8, but the rest of the script is Shift-JIS: the "
+         "script mixes both, and the player shows this line garbled\nmixed.vns: read as "
+         "Shift-JIS; 1 error, 0 warnings\n"},
+        {{"check", "--format=json", "emoji.vns"},
+         1,
+         R"({"file":"emoji.vns","encoding":"UTF-8","errors":1,"warnings":0,"findings":[)"
+         R"({"file":"emoji.vns","line":2,"column":3,"severity":"error","message":"the )"
+         R"(character U+1F600 '😀' cannot be written in Shift-JIS, which the player works in"}]})"
+         "\n"},
+        {{"check", "--format", "json", "--strict", "u.vns"},
+         0,
+         R"({"file":"u.vns","encoding":"UTF-8","errors":0,"warnings":0,"findings":[]})"
+         "\n"},
+        {{"check", "--format=xml", "u.vns"}, 2, ""},
+        {{"check", "--encoding", "latin1", "u.vns"}, 2, ""},
+        {{"create", "--encoding", "cp1252", "u.vns"}, 2, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.front() + " " + c.args.back());
+        const RunResult r = run(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+        EXPECT_EQ(r.out, c.out);
+    }
+    // A finding's message may hold quotes and backslashes.
+    dir.write("q.vns", "*SCENE a\r\n*GOTO \"a\\b\"\r\n*SCENEEND\r\n");
+    EXPECT_NE(run({"check", "--format=json", "q.vns"}).out.find(R"(*GOTO to '\"a\\b\"')"),
+              std::string::npos);
+
+    // The script entry holds the script's own bytes; the player converts when it opens it.
+    ASSERT_EQ(run({"create", "u.vns"}).exitCode, 0);
+    ASSERT_EQ(run({"extract", "-C", "out", "u.vnp"}).exitCode, 0);
+    EXPECT_EQ(slurp(dir / "out/script.vns"), utf8);
+    EXPECT_EQ(run({"check", "u.vnp"}).out, "u.vnp: read as UTF-8; no findings\n");
+    const RunResult refused = run({"create", "emoji.vns"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("emoji.vns:2:3: error: the character U+1F600"), std::string::npos)
+        << refused.err;
 }
 
 }  // namespace

@@ -25,7 +25,6 @@ using vornal::qt::TForm1;
 using vornal::qt::WindowSettings;
 using vornal::testing::memoLines;
 using vornal::testing::ModalScript;
-using vornal::testing::press;
 using vornal::testing::typeCommand;
 
 namespace {
@@ -46,6 +45,9 @@ QByteArray silence(int seconds) {
     wav.append(QByteArray(static_cast<int>(samples), '\x80'));
     return wav;
 }
+
+const QString kResumeQuestion = QStringLiteral(
+    "前回の続きから遊びますか？\n「いいえ」を選ぶと最初から始まります。");
 
 QString dataFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
@@ -218,12 +220,10 @@ private slots:
         {
             TForm1 again;
             ModalScript dialogs;
-            dialogs.then([](QWidget* box) { press(box, QMessageBox::Yes); });
+            dialogs.answer(QStringLiteral("VORNAL"), kResumeQuestion, QMessageBox::Yes);
             dialogs.start();
             start(again, file);
-            QVERIFY(dialogs.done());
-            QVERIFY(dialogs.texts.value(0).startsWith(
-                QStringLiteral("VORNAL|前回の続きから遊びますか？")));
+            QVERIFY2(dialogs.finish(), qPrintable(dialogs.failure()));
             QCOMPARE(memoLines(again), played);
             QCOMPARE(again.GrpImage().image(), picture);
             QCOMPARE(again.GameEngine().FlagValue(1), 21);
@@ -233,9 +233,10 @@ private slots:
         {
             TForm1 fresh;
             ModalScript dialogs;
-            dialogs.then([](QWidget* box) { press(box, QMessageBox::No); });
+            dialogs.answer(QStringLiteral("VORNAL"), kResumeQuestion, QMessageBox::No);
             dialogs.start();
             start(fresh, file);
+            QVERIFY2(dialogs.finish(), qPrintable(dialogs.failure()));
             QCOMPARE(memoLines(fresh), QStringList({"始まり。"}));
             QCOMPARE(fresh.GameEngine().FlagValue(1), 1);
             // Started over: the old point is gone, and nothing played leaves none.
@@ -256,15 +257,11 @@ private slots:
         QTRY_COMPARE(memoLines(form), QStringList({"最後。"}));
         const QString saved = QDir(dir_.path()).filePath(QStringLiteral("saved story.txt"));
         ModalScript dialogs;
-        dialogs.then([&](QWidget* dialog) {
-            auto* files = qobject_cast<QFileDialog*>(dialog);
-            QVERIFY(files);
-            files->selectFile(saved);
-            QMetaObject::invokeMethod(files, "accept");
-        });
+        dialogs.then(ModalScript::any<QFileDialog>(),
+                     [&](QWidget* dialog) { dialogs.choose(dialog, saved); });
         dialogs.start();
         form.SaveStoryAction().trigger();
-        QVERIFY(dialogs.done());
+        QVERIFY2(dialogs.finish(), qPrintable(dialogs.failure()));
         const QStringList lines = readUtf8(saved).split(QLatin1Char('\n'));
         // Every line, past the area's trimming and clearing, then the command and its line.
         QCOMPARE(lines.size(), 1100 + 2 + 1);
@@ -303,7 +300,10 @@ private slots:
         TForm1 form;
         start(form, game("settings.vns", "*SCENE s\n*PICTURE square\n始まり。\n"));
         ModalScript dialogs;
-        dialogs.then([](QWidget* dialog) {
+        const ModalScript::Expected settingsDialog{
+            QStringLiteral("the settings dialog"),
+            [](QWidget* w) { return dynamic_cast<vornal::qt::SettingsDlg*>(w) != nullptr; }};
+        dialogs.then(settingsDialog, [](QWidget* dialog) {
             auto* settings = static_cast<vornal::qt::SettingsDlg*>(dialog);
             settings->SizeBox().setValue(20);
             settings->ColoursBox().setCurrentIndex(2);  // dark
@@ -312,7 +312,7 @@ private slots:
         });
         dialogs.start();
         form.SettingsClick();
-        QVERIFY(dialogs.done());
+        QVERIFY2(dialogs.finish(), qPrintable(dialogs.failure()));
         QCOMPARE(form.MsgMemo().font().pixelSize(), 20);
         QVERIFY(form.MsgMemo().palette().color(QPalette::Base).lightness() < 64);
         QVERIFY(form.MsgMemo().palette().color(QPalette::Text).lightness() > 192);

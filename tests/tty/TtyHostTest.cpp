@@ -79,14 +79,18 @@ TEST(TtyHost, MessageAreaLinesInUtf8OneEach) {
 
 TEST(TtyHost, GameTextThatLooksLikeOurLinesIsEscaped) {
     HostFixture f("");
-    const std::vector<std::string> lines = {
-        "[answer] 42",       "\\back", "[trace]", "[note] kept", sj("[所持アイテム]"),
-        " [answer] indented"};
+    const std::vector<std::string> lines = {"[answer] 42",
+                                            "\\back",
+                                            "[trace]",
+                                            "[note] kept",
+                                            sj("[所持アイテム]"),
+                                            " [answer] indented",
+                                            "[reloaded] story.vns"};
     f.host().linesAppended(lines);
     f.host().showMessage("[answer] in a box");
     EXPECT_EQ(f.written(),
               "\\[answer] 42\n\\\\back\n\\[trace]\n[note] kept\n[所持アイテム]\n"
-              " [answer] indented\n[message] [answer] in a box\n");
+              " [answer] indented\n\\[reloaded] story.vns\n[message] [answer] in a box\n");
 }
 
 TEST(TtyHost, WindowEventsOnlyWithTrace) {

@@ -131,6 +131,12 @@ music)
     run 0 --music song.mid --seconds 1 --fast --output log:-
     [[ $(tail -n 5 out) == $'530.000 open\n540.000 C0 00 00\n540.000 90 3C 64\n1000.000 reset\n1000.000 close' ]] ||
         fail "--seconds log differs"
+    # A log has no volume: its lines stay as they are.
+    cp out full.log
+    run 0 --music song.mid --seconds 1 --fast --output log:- --music-volume 0
+    cmp -s out full.log || fail "the log changed with the volume"
+    run 2 --music song.mid --music-volume loud < /dev/null
+    expect_err "--music-volume takes a whole number from 0 to 100, not loud"
     run 2 --music song.mid --fast < /dev/null
     expect_err "--fast needs --once or --seconds N"
     run 2 --music song.mid --output speakers < /dev/null
@@ -183,6 +189,14 @@ usage)
     run 2 --tty simple.vns other.vns < /dev/null
     expect_err "more than one game"
     expect_no_out
+    run 2 --tty --sound-volume 101 simple.vns < /dev/null
+    expect_err "--sound-volume takes a whole number from 0 to 100, not 101"
+    expect_no_out
+    # The window takes the volumes too, and checks them before it opens.
+    QT_QPA_PLATFORM=offscreen run 2 --music-volume 1000 simple.vns < /dev/null
+    expect_err "--music-volume takes a whole number from 0 to 100, not 1000"
+    QT_QPA_PLATFORM=offscreen run 2 simple.vns --sound-volume < /dev/null
+    expect_err "--sound-volume needs a value"
     # After "--" a name that looks like an option is a game.
     cp simple.vns ./--odd.vns
     run 0 --tty -- --odd.vns < /dev/null
@@ -592,6 +606,91 @@ readonly-saves)
     printf 'save\n' | timeout -k 5 30 "$vnplayer" --tty game/game.vns > out 2> err
     [[ -f game/game1.sav ]] || fail "no save beside a writable game"
     expect_no_err
+    ;;
+seed)
+    # Forty draws of R(1000): the same seed tells the same story, another seed another.
+    { printf '*SCENE s\n>draw\n'
+      for i in $(seq 40); do printf '*F(1)=R(1000)\n*IF F(1)<500 low%d\nhigh\n*GOTO n%d\n*LABEL low%d\nlow\n*LABEL n%d\n' $i $i $i $i; done
+      printf '*SCENEEND\n'; } > dice.vns
+    run 0 --tty --fast --seed 7 dice.vns <<< draw
+    cp out first
+    run 0 --tty --fast --seed 7 dice.vns <<< draw
+    cmp -s out first || fail "--seed 7 told two stories"
+    run 0 --tty --fast --seed 8 dice.vns <<< draw
+    cmp -s out first && fail "--seed 8 told the story of --seed 7"
+    [[ $(grep -c '^high$' first) -gt 0 && $(grep -c '^low$' first) -gt 0 ]] || fail "no mix of draws"
+    run 2 --tty --seed -1 dice.vns < /dev/null
+    expect_err "--seed takes a number from 0 to 4294967295"
+    run 2 --tty --seed 4294967296 dice.vns < /dev/null
+    ;;
+encoding)
+    printf '\xef\xbb\xbf*SCENE 玄関\r\nようこそ。\r\n>見る\r\n扉がある。\r\n*SCENEEND\r\n' > utf8.vns
+    run 0 --tty --fast utf8.vns <<< '見る'
+    [[ $(cat out) == $'ようこそ。\n> 見る\n扉がある。' ]] || fail "a UTF-8 script plays as Shift-JIS would"
+    run 1 --tty --encoding shift-jis utf8.vns < /dev/null
+    expect_err "utf8.vnsに*SCENEがありません"
+    printf '*SCENE a\nやあ\xf0\x9f\x98\x80\n*SCENEEND\n' > emoji.vns
+    run 1 --tty emoji.vns < /dev/null
+    expect_err "vnplayer: cannot open emoji.vns: Error:2行目3文字目の文字U+1F600はShift-JISで表せません"
+    run 2 --tty --encoding latin1 utf8.vns < /dev/null
+    expect_err "--encoding takes utf-8 or shift-jis"
+    ;;
+watch)
+    # Each step waits for the player's output before the next change: no step depends on
+    # how long the last one took.
+    printf '*SCENE a\nHello.\n>look\nA %s.\n*YESNO sure? a b\n*END\n*LABEL b\nNo.\n*END\n*SCENEEND\n' box > g.vns
+    mkfifo in
+    timeout -k 5 60 "$vnplayer" --tty --watch --fast g.vns < in > out 2> err &
+    pid=$!
+    exec 3> in
+    printf 'look\nn\n' >&3
+    wait_for "No." $pid
+    printf '*SCENE a\nHello again.\n>look\nA %s.\n*YESNO sure? a b\n*END\n*LABEL b\nNo!\n*END\n*SCENEEND\n' lamp > g.vns.new
+    mv g.vns.new g.vns
+    wait_for "No!" $pid
+    # A script broken mid-edit leaves the game as it was, and says why.
+    printf 'broken' > g.vns
+    until grep -qF "does not open" err; do
+        kill -0 $pid 2> /dev/null || fail "the player ended"
+        sleep 0.1
+    done
+    # A data file changing reopens the game too; a save file does not.
+    printf 'x' > game1.sav
+    printf '*SCENE a\nThird.\n>look\nA key.\n*SCENEEND\n' > g.vns
+    wait_for "Third." $pid
+    printf 'BM' > pic.bmp
+    until [[ $(grep -c '^\[reloaded\] g.vns$' out) == 3 ]]; do
+        kill -0 $pid 2> /dev/null || fail "the player ended"
+        sleep 0.1
+    done
+    printf 'look\n' >&3
+    exec 3>&-
+    wait $pid || fail "exit status $?"
+    expected='Hello.
+> look
+A box.
+[yes/no] sure?
+[answer] n
+No.
+[reloaded] g.vns
+Hello again.
+> look
+A lamp.
+[yes/no] sure?
+[answer] n
+No!
+[reloaded] g.vns
+Third.
+> look
+A key.
+[reloaded] g.vns
+Third.
+> look
+A key.
+> look
+A key.'
+    [[ $(cat out) == "$expected" ]] || fail "the transcript differs: $(diff <(echo "$expected") out)"
+    expect_err "vnplayer: g.vns changed but does not open; the game goes on as it was: Error:g.vnsに*SCENEがありません"
     ;;
 *)
     fail "no such case"

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "common/ConsoleLines.h"
+
 namespace vornal {
 
 namespace {
@@ -14,6 +16,23 @@ void AppendHex(std::string& out, Byte b) {
 }
 
 }  // namespace
+
+std::unique_ptr<MidiOutput> MakeLogOutput(const std::string& file) {
+    if (file == "-") {
+        // Flushed line by line: the log is read while the music plays. Whole lines, under
+        // the lock the game's transcript takes on its own thread.
+        return std::make_unique<LogOutput>(
+            [](std::string_view line) { console::lineNow(stdout, line); });
+    }
+    std::shared_ptr<std::FILE> out(std::fopen(file.c_str(), "w"), [](std::FILE* f) {
+        if (f) std::fclose(f);
+    });
+    if (!out) throw MidiOutputError("cannot write " + file);
+    // Line by line, so the log can be watched while the music plays.
+    std::setvbuf(out.get(), nullptr, _IOLBF, 0);
+    return std::make_unique<LogOutput>(
+        [out](std::string_view line) { console::line(out.get(), line); });
+}
 
 std::string FormatMillis(std::int64_t micros) {
     char text[32];

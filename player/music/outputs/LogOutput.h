@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,10 @@ private:
     void line(std::int64_t micros, std::string_view what);
     LineSink sink_;
 };
+
+// log:FILE of --output: the log written to FILE line by line, or to standard output for "-".
+// Throws MidiOutputError when FILE cannot be written.
+std::unique_ptr<MidiOutput> MakeLogOutput(const std::string& file);
 
 // "1234.567" for 1234567 µs.
 std::string FormatMillis(std::int64_t micros);

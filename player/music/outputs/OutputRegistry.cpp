@@ -1,10 +1,8 @@
 #include "player/music/outputs/OutputRegistry.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <functional>
 
-#include "common/ConsoleLines.h"
 #include "player/music/outputs/LogOutput.h"
 #include "player/music/outputs/PortOutput.h"
 #include "player/music/outputs/SynthOutput.h"
@@ -13,23 +11,6 @@
 namespace vornal {
 
 namespace {
-
-std::unique_ptr<MidiOutput> MakeLog(const std::string& file) {
-    if (file == "-") {
-        // Flushed line by line: the log is read while the music plays. Whole lines, under
-        // the lock the game's transcript takes on its own thread.
-        return std::make_unique<LogOutput>(
-            [](std::string_view line) { console::lineNow(stdout, line); });
-    }
-    std::shared_ptr<std::FILE> out(std::fopen(file.c_str(), "w"), [](std::FILE* f) {
-        if (f) std::fclose(f);
-    });
-    if (!out) throw MidiOutputError("cannot write " + file);
-    // Line by line, so the log can be watched while the music plays.
-    std::setvbuf(out.get(), nullptr, _IOLBF, 0);
-    return std::make_unique<LogOutput>(
-        [out](std::string_view line) { console::line(out.get(), line); });
-}
 
 struct Backend {
     std::string_view prefix;  // the name, or its part before the value
@@ -49,7 +30,7 @@ const std::vector<Backend>& Backends() {
              return std::make_unique<SynthOutput>(file, DefaultAudioDrivers());
          }},
         {"port:", true, [](const std::string& name) { return std::make_unique<PortOutput>(name); }},
-        {"log:", true, MakeLog},
+        {"log:", true, MakeLogOutput},
         {"wav:", true,
          [](const std::string& file) {
              return std::make_unique<WavOutput>(std::filesystem::path(file), kDefaultSoundFont);

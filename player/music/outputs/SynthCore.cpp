@@ -1,6 +1,8 @@
 #include "player/music/outputs/SynthCore.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <utility>
 
@@ -50,6 +52,7 @@ SynthCore::SynthCore(const std::string& soundFont) {
     // As many voices as the General MIDI synthesizers of the games' time had: a dense song's
     // release tails then take the oldest voices instead of piling up.
     fluid_settings_setint(settings_.get(), "synth.polyphony", 64);
+    fluid_settings_setnum(settings_.get(), "synth.gain", kSynthGain);
     synth_.reset(new_fluid_synth(settings_.get()));
     if (!synth_) throw MidiOutputError("the synthesizer could not be started: " + LastFluidError());
     if (fluid_synth_sfload(synth_.get(), soundFont.c_str(), 1) == FLUID_FAILED)
@@ -60,7 +63,11 @@ SynthCore::SynthCore(const std::string& soundFont) {
 SynthCore::~SynthCore() = default;
 
 void SynthCore::schedule(Event event) {
+    // Messages wait a few tens of milliseconds at most; a queue this long means that nothing
+    // renders any more (the sound server went away), and it must not grow without end.
+    constexpr std::size_t kMaxQueued = 1 << 16;
     std::lock_guard lock(mutex_);
+    if (queue_.size() >= kMaxQueued) return;
     const auto later = std::upper_bound(
         queue_.begin(), queue_.end(), event.frame,
         [](std::int64_t frame, const Event& queued) { return frame < queued.frame; });
@@ -133,6 +140,11 @@ void SynthCore::apply(const Event& event) {
 }
 
 void SynthCore::render(float* left, float* right, int frames) {
+    if (const double gain = gain_.load(); gain != appliedGain_) {
+        appliedGain_ = gain;
+        // FluidSynth changes the level of the voices that sound too, smoothly.
+        fluid_synth_set_gain(synth_.get(), static_cast<float>(kSynthGain * gain));
+    }
     const std::int64_t start = rendered_.load();
     int done = 0;
     while (done < frames) {
@@ -146,8 +158,14 @@ void SynthCore::render(float* left, float* right, int frames) {
                 const std::int64_t edge = (stamp + block_ / 2) / block_ * block_;
                 if (edge <= position) {
                     Event event = std::move(queue_.front());
-                    queue_.erase(queue_.begin());
+                    queue_.pop_front();
                     lock.unlock();
+                    // FluidSynth takes it at its next block edge.
+                    const std::int64_t applied = (position + block_ - 1) / block_ * block_;
+                    applied_.fetch_add(1);
+                    if (applied > edge) late_.fetch_add(1);
+                    const std::int64_t error = std::abs(applied - stamp);
+                    if (error > worstError_.load()) worstError_.store(error);
                     apply(event);
                     continue;
                 }
@@ -161,7 +179,23 @@ void SynthCore::render(float* left, float* right, int frames) {
         fluid_synth_process(synth_.get(), count, 4, fx, 2, dry);
         done += count;
     }
+    limit(left, right, frames);
     rendered_.store(start + frames);
+}
+
+void SynthCore::limit(float* left, float* right, int frames) {
+    // The gain falls at once to what the loudest sample needs and comes back over about
+    // 100 ms, so a loud chord is turned down as a whole instead of being clipped.
+    constexpr float kRelease = static_cast<float>(1.0 / (0.1 * kSampleRate));
+    float gain = limiterGain_;
+    for (int i = 0; i < frames; ++i) {
+        const float peak = std::max(std::fabs(left[i]), std::fabs(right[i]));
+        gain = std::min(gain + (1 - gain) * kRelease, 1.0f);
+        if (peak * gain > kCeiling) gain = kCeiling / peak;
+        left[i] *= gain;
+        right[i] *= gain;
+    }
+    limiterGain_ = gain;
 }
 
 }  // namespace vornal

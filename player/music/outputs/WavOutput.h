@@ -39,6 +39,7 @@ public:
     std::string takeFailure() override { return std::exchange(untold_, {}); }
     // Renders the fade-out, completes the header and closes the file.
     void finish() override;
+    void setGain(double gain) override { core_.setGain(gain); }
 
 private:
     // Every message of earlier steps is known by now: render up to the previous step.

@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <QDialogButtonBox>
 #include <QDirIterator>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -20,6 +21,7 @@
 #include "common/SjisText.h"
 #include "packer/qt/VNPackForm.h"
 #include "player/core/Engine.h"
+#include "player/qt/QtTexts.h"
 #include "tests/core/StubHost.h"
 #include "tests/packer/RunProgram.h"
 #include "tests/qt/ModalScript.h"
@@ -90,6 +92,7 @@ class PackWindowTest : public QObject {
     QTemporaryDir tmp_;
     QDir dir_;  // a fresh folder for each test and each row
     int folders_ = 0;
+    std::unique_ptr<QTranslator> qtTexts_;
 
     // Writes each file (its content: `content`, or its own name) below the folder.
     QString write(const QStringList& names, const QByteArray& content = {}) {
@@ -119,39 +122,55 @@ class PackWindowTest : public QObject {
         return files;
     }
     // Runs the save action and answers its dialogs in order, a failure's box after the
-    // worker included: "save:NAME" picks NAME in the folder, "cancel" closes the save
-    // dialog, "yes", "no" and "ok" press a box's button. Returns what they showed.
-    QStringList save(TVNPackForm& form, const QStringList& answers) {
+    // worker included. `expected` names each dialog: "save:NAME", the save dialog
+    // proposing NAME in the folder, or "TITLE|TEXT", a box. Its answer: "save:NAME" picks
+    // NAME, "cancel" closes the save dialog, "yes", "no" and "ok" press a box's button.
+    // Returns what went wrong, or nothing.
+    QString save(TVNPackForm& form, const QStringList& expected, const QStringList& answers) {
+        if (expected.size() != answers.size()) return QStringLiteral("steps and answers differ");
         ModalScript dialogs;
-        QStringList seen;
-        for (const QString& how : answers) {
-            dialogs.then([this, how, &seen](QWidget* modal) {
-                if (auto* files = qobject_cast<QFileDialog*>(modal)) {
-                    seen << "save:" + dir_.relativeFilePath(files->selectedFiles().value(0));
-                    QVERIFY(files->testOption(QFileDialog::DontConfirmOverwrite));
-                    QVERIFY(filterTakes(files->nameFilters().value(0), "GAME.VNP"));
-                    if (how == QLatin1String("cancel")) return files->reject();
-                    files->selectFile(dir_.filePath(how.mid(5)));
-                    return static_cast<QDialog*>(files)->accept();  // QFileDialog hides it
-                }
-                auto* box = qobject_cast<QMessageBox*>(modal);
-                seen << box->windowTitle() + QLatin1Char('|') + box->text();
-                vornal::testing::press(box, how == "yes"  ? QMessageBox::Yes
-                                            : how == "no" ? QMessageBox::No
-                                                          : QMessageBox::Ok);
-            });
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            const QString how = answers[i];
+            if (expected[i].startsWith(QLatin1String("save:"))) {
+                const QString proposed = dir_.filePath(expected[i].mid(5));
+                dialogs.then({"save dialog proposing " + proposed,
+                              [proposed](QWidget* w) {
+                                  auto* files = qobject_cast<QFileDialog*>(w);
+                                  return files && files->selectedFiles() == QStringList{proposed};
+                              }},
+                             [this, how, &dialogs](QWidget* modal) {
+                                 auto* files = qobject_cast<QFileDialog*>(modal);
+                                 QVERIFY(files->testOption(QFileDialog::DontConfirmOverwrite));
+                                 QVERIFY(filterTakes(files->nameFilters().value(0), "GAME.VNP"));
+                                 if (how == QLatin1String("cancel")) return files->reject();
+                                 dialogs.choose(files, dir_.filePath(how.mid(5)));
+                             });
+                continue;
+            }
+            const QString title = expected[i].section(QLatin1Char('|'), 0, 0);
+            const QString text = expected[i].section(QLatin1Char('|'), 1);
+            dialogs.answer(title, text,
+                           how == "yes"  ? QMessageBox::Yes
+                           : how == "no" ? QMessageBox::No
+                                         : QMessageBox::Ok);
         }
         dialogs.start();
         menuItem(form, 0, 0)->trigger();
-        if (!QTest::qWaitFor([&] { return dialogs.done(); }, 20000))
-            qFatal("dialogs left unanswered after %s", qPrintable(seen.join(QLatin1Char(','))));
-        return seen;
+        dialogs.finish();
+        return dialogs.failure();
     }
 
 private slots:
     void initTestCase() {
         QVERIFY(tmp_.isValid());
+        // As the window's program does.
+        qtTexts_ = vornal::qt::InstallJapaneseQtTexts();
+        QVERIFY2(qtTexts_, "Qt's Japanese translations (qt6-translations-l10n) are missing");
         QStandardPaths::setTestModeEnabled(true);
+        // Settings of this run's own: others running at the same time (CTest's variants,
+        // another checkout) would otherwise change the remembered folders under it.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           tmp_.filePath(QStringLiteral("settings")));
         QSettings(QStringLiteral("VORNAL"), QStringLiteral("VORNAL Pack")).clear();
     }
     void init() {
@@ -210,7 +229,7 @@ private slots:
         const QStringList list = items(form);
 
         expected.replaceInStrings(QStringLiteral("{dir}"), dir_.path());
-        QCOMPARE(save(form, answers), expected);
+        QCOMPARE(save(form, expected, answers), QString());
         QCOMPARE(snapshot(), before);
         QCOMPARE(form.VNSEdit().text(), edit);
         QCOMPARE(items(form), list);
@@ -226,31 +245,33 @@ private slots:
         const QString pics = dir_.filePath(QStringLiteral("pics"));
 
         ModalScript dialogs;
-        QStringList folders, filters;
-        dialogs.then([&](QWidget* modal) {
+        QStringList folders, filters, texts;
+        dialogs.then(ModalScript::any<QFileDialog>(), [&](QWidget* modal) {
             auto* files = qobject_cast<QFileDialog*>(modal);
             folders << files->directory().path();
             filters = files->nameFilters();
-            files->setDirectory(pics);
-            files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
-                ->setText(QStringLiteral("\"b.wav\" \"A.BMP\" \"a.bmp\" \"c.mid\""));
-            static_cast<QDialog*>(files)->accept();
+            texts << files->windowTitle();
+            for (QAbstractButton* b : files->findChild<QDialogButtonBox*>()->buttons())
+                texts << b->text();
+            // One file: the order of several depends on when the dialog's listing arrives.
+            dialogs.choose(files, pics + "/b.wav");
         });
-        dialogs.then([&](QWidget* modal) {
+        dialogs.then(ModalScript::any<QFileDialog>(), [&](QWidget* modal) {
             folders << qobject_cast<QFileDialog*>(modal)->directory().path();
             qobject_cast<QFileDialog*>(modal)->reject();
         });
-        dialogs.then([&](QWidget* box) {
-            folders << box->windowTitle();
-            QTest::keyClick(box, Qt::Key_Return);
-        });
+        dialogs.then(ModalScript::dialog(&form.AboutDlg()),
+                     [&](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); });
         dialogs.start();
         menuItem(form, 1, 1)->trigger();
         form.DatPopupMenu().actions().at(0)->trigger();
         menuItem(form, 2, 0)->trigger();
-        QVERIFY(dialogs.done());
+        QVERIFY2(dialogs.finish(), qPrintable(dialogs.failure()));
         // The script's folder while none is remembered, then the one last used.
-        QCOMPARE(folders, QStringList({dir_.path(), pics, "VORNAL Packのバージョン情報"}));
+        QCOMPARE(folders, QStringList({dir_.path(), pics}));
+        QCOMPARE(form.AboutDlg().windowTitle(), QStringLiteral("VORNAL Packのバージョン情報"));
+        // Qt's own words in Japanese, as the window's.
+        QCOMPARE(texts, QStringList({"開く", "開く(&O)", "キャンセル"}));
 
         // The filters' descriptions as written, their patterns taking upper case too.
         for (const char* name : {"ROOM.BMP", "Pic.Jpg", "PIC.JPEG", "SE.WAV", "BGM.MID", "A.TXT"})
@@ -261,6 +282,8 @@ private slots:
                                        "画像ファイル(*.bmp;*.jpg)", "音楽ファイル(*.mid)",
                                        "効果音ファイル(*.wav)"}));
 
+        QCOMPARE(items(form), QStringList{pics + "/b.wav"});
+        form.AddDataFiles({pics + "/A.BMP", pics + "/a.bmp", pics + "/c.mid"});
         // Equal text is refused after expansion; paths differing in case are two items.
         form.AddDataFiles({pics + "/../pics/b.wav", pics + "/./A.BMP", pics + "/d.jpg"});
         QCOMPARE(items(form), QStringList({pics + "/b.wav", pics + "/A.BMP", pics + "/a.bmp",
@@ -299,7 +322,7 @@ private slots:
                 std::this_thread::yield();
         });
 
-        QCOMPARE(save(form, {"save:game.vnp"}), QStringList{"save:game.vnp"});
+        QCOMPARE(save(form, {"save:game.vnp"}, {"save:game.vnp"}), QString());
         QTRY_COMPARE(form.WaitDlg().FileLabel().text(), QStringLiteral("Room1.bmp"));
         QVERIFY(form.Saving() && form.WaitDlg().isVisible());
         QCOMPARE(form.WaitDlg().windowTitle(), QStringLiteral("PleaseWait..."));
@@ -371,12 +394,19 @@ private slots:
             if (p.entry == 2 && diskFull) setrlimit(RLIMIT_FSIZE, &full);
             if (p.entry == 2 && !diskFull) QFile::remove(second);
         });
-        const QStringList seen = save(form, {"save:game.vnp", "yes", "ok"});
+        // The detail under the box's message names the file and the system's reason, in
+        // Japanese as the message is.
+        const QString failure =
+            diskFull ? "「" + old + "」に書き込めません（ファイルが大きすぎます）"
+                     : "「" + second + "」を開けません（ファイルまたはフォルダがありません）";
+        const QString problem =
+            save(form,
+                 {"save:game.vnp", "確認|ファイルが存在します。上書きしてもいいですか？",
+                  "VORNAL Pack|アーカイブを保存できませんでした。\n" + failure},
+                 {"save:game.vnp", "yes", "ok"});
         setrlimit(RLIMIT_FSIZE, &limit);
 
-        QCOMPARE(seen.size(), 3);
-        QVERIFY2(seen[2].contains(old) && (diskFull || seen[2].contains(second)),
-                 qPrintable(seen[2]));
+        QCOMPARE(problem, QString());
         QCOMPARE(contentOf(old), QByteArray("old archive"));
         QCOMPARE(dir_.entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".game")),
                  QStringList());
