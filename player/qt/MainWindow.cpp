@@ -91,7 +91,11 @@ TForm1::TForm1(const MediaOptions& media, QWidget* parent)
     engine_ = std::make_unique<Engine>(*this, media_->services());
     keeper_ = std::make_unique<SessionKeeper>(*this, *engine_);
     desktopPalette_ = palette();
-    ApplySettings(WindowSettings::load());
+    // The volumes the media were made with: the command line's, or else the remembered ones.
+    WindowSettings settings = WindowSettings::load();
+    settings.musicVolume = media_->musicVolume();
+    settings.soundVolume = media_->soundVolume();
+    ApplySettings(settings);
 }
 
 TForm1::~TForm1() = default;
@@ -582,6 +586,8 @@ void TForm1::ApplySettings(const WindowSettings& settings) {
     relayout();
     recordAction_->setChecked(settings_.recordSessions);
     keeper_->setRecording(settings_.recordSessions);
+    media_->setMusicVolume(settings_.musicVolume);
+    media_->setSoundVolume(settings_.soundVolume);
 }
 
 void TForm1::FullScreenClick() {

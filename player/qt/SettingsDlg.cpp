@@ -24,6 +24,8 @@ void addRow(QFormLayout& form, const QString& text, QWidget& control, const QStr
 SettingsDlg::SettingsDlg(QWidget* parent)
     : QDialog(parent),
       record_(QStringLiteral("遊んだ物語を自動で記録する(&R)")),
+      musicVolume_(Qt::Horizontal),
+      soundVolume_(Qt::Horizontal),
       buttons_(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
                QDialogButtonBox::RestoreDefaults) {
     setWindowTitle(QStringLiteral("設定"));
@@ -38,6 +40,13 @@ SettingsDlg::SettingsDlg(QWidget* parent)
                     QStringLiteral("ウィンドウに合わせる")});
     scaling_.addItems({QStringLiteral("くっきり (画素を整数倍)"), QStringLiteral("なめらか")});
     record_.setAccessibleName(QStringLiteral("遊んだ物語を自動で記録する"));
+    for (QSlider* volume : {&musicVolume_, &soundVolume_}) {
+        volume->setRange(0, 100);
+        volume->setSingleStep(5);
+        volume->setPageStep(10);
+        volume->setTickInterval(10);
+        volume->setTickPosition(QSlider::TicksBelow);
+    }
 
     auto* form = new QFormLayout;
     addRow(*form, QStringLiteral("文字(&F):"), font_, QStringLiteral("メッセージの文字"));
@@ -45,6 +54,9 @@ SettingsDlg::SettingsDlg(QWidget* parent)
     addRow(*form, QStringLiteral("色(&C):"), colours_, QStringLiteral("色"));
     addRow(*form, QStringLiteral("画像の拡大(&Z):"), zoom_, QStringLiteral("画像の拡大"));
     addRow(*form, QStringLiteral("拡大のしかた(&M):"), scaling_, QStringLiteral("拡大のしかた"));
+    addRow(*form, QStringLiteral("音楽の音量(&B):"), musicVolume_, QStringLiteral("音楽の音量"));
+    addRow(*form, QStringLiteral("効果音の音量(&E):"), soundVolume_,
+           QStringLiteral("効果音の音量"));
     form->addRow(&record_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
@@ -69,6 +81,8 @@ void SettingsDlg::setSettings(const WindowSettings& s) {
     zoom_.setCurrentIndex(static_cast<int>(s.zoom));
     scaling_.setCurrentIndex(s.smooth ? 1 : 0);
     record_.setChecked(s.recordSessions);
+    musicVolume_.setValue(s.musicVolume);
+    soundVolume_.setValue(s.soundVolume);
 }
 
 WindowSettings SettingsDlg::settings() const {
@@ -81,6 +95,8 @@ WindowSettings SettingsDlg::settings() const {
     s.zoom = static_cast<PictureZoom>(zoom_.currentIndex());
     s.smooth = scaling_.currentIndex() == 1;
     s.recordSessions = record_.isChecked();
+    s.musicVolume = musicVolume_.value();
+    s.soundVolume = soundVolume_.value();
     return s;
 }
 

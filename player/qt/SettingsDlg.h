@@ -1,5 +1,6 @@
 // The settings dialog (表示 → 設定): the message area's font and size, the colours, the
-// picture's zoom and how it is scaled, and recording every session. It edits a
+// picture's zoom and how it is scaled, recording every session, and the music's and the
+// sound effects' volumes. It edits a
 // WindowSettings; the window applies and remembers what OK returns.
 #pragma once
 
@@ -8,6 +9,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFontComboBox>
+#include <QSlider>
 #include <QSpinBox>
 
 #include "player/qt/WindowSettings.h"
@@ -28,6 +30,8 @@ public:
     QComboBox& ZoomBox() { return zoom_; }
     QComboBox& ScalingBox() { return scaling_; }
     QCheckBox& RecordBox() { return record_; }
+    QSlider& MusicVolume() { return musicVolume_; }
+    QSlider& SoundVolume() { return soundVolume_; }
     QDialogButtonBox& Buttons() { return buttons_; }
 
 private:
@@ -37,6 +41,8 @@ private:
     QComboBox zoom_;
     QComboBox scaling_;
     QCheckBox record_;
+    QSlider musicVolume_;
+    QSlider soundVolume_;
     QDialogButtonBox buttons_;
     QString defaultFamily_;
 };

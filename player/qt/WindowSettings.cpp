@@ -52,6 +52,8 @@ WindowSettings WindowSettings::load() {
                       PictureZoom::Actual);
     w.smooth = s.value(QStringLiteral("window/smooth"), false).toBool();
     w.recordSessions = s.value(QStringLiteral("window/recordSessions"), false).toBool();
+    w.musicVolume = std::clamp(s.value(QStringLiteral("volume/music"), 100).toInt(), 0, 100);
+    w.soundVolume = std::clamp(s.value(QStringLiteral("volume/sounds"), 100).toInt(), 0, 100);
     return w;
 }
 
@@ -63,6 +65,8 @@ void WindowSettings::save() const {
     s.setValue(QStringLiteral("window/zoom"), toWord(zoom, kZoomWords));
     s.setValue(QStringLiteral("window/smooth"), smooth);
     s.setValue(QStringLiteral("window/recordSessions"), recordSessions);
+    s.setValue(QStringLiteral("volume/music"), musicVolume);
+    s.setValue(QStringLiteral("volume/sounds"), soundVolume);
 }
 
 QFont WindowSettings::messageFont() const {

@@ -19,6 +19,9 @@ struct WindowSettings {
     PictureZoom zoom = PictureZoom::Actual;
     bool smooth = false;
     bool recordSessions = false;
+    // 0 (silent) to 100 (player/media/Volume.h); the command line's win for their run.
+    int musicVolume = 100;
+    int soundVolume = 100;
 
     static constexpr int kMinFontPixels = 8;
     static constexpr int kMaxFontPixels = 48;

@@ -46,8 +46,8 @@ QByteArray silence(int seconds) {
     return wav;
 }
 
-const QString kResumeQuestion = QStringLiteral(
-    "前回の続きから遊びますか？\n「いいえ」を選ぶと最初から始まります。");
+const QString kResumeQuestion =
+    QStringLiteral("前回の続きから遊びますか？\n「いいえ」を選ぶと最初から始まります。");
 
 QString dataFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
@@ -308,6 +308,8 @@ private slots:
             settings->SizeBox().setValue(20);
             settings->ColoursBox().setCurrentIndex(2);  // dark
             settings->ZoomBox().setCurrentIndex(1);     // 2x
+            settings->MusicVolume().setValue(40);
+            settings->SoundVolume().setValue(70);
             settings->Buttons().button(QDialogButtonBox::Ok)->click();
         });
         dialogs.start();
@@ -322,10 +324,21 @@ private slots:
         const QImage shown = form.GrpImage().grab().toImage();
         QCOMPARE(shown.pixel(99, 99), shown.pixel(0, 0));  // 50 pixels of red at 2 points each
 
-        // Remembered: the next window starts with them.
-        TForm1 next;
+        QCOMPARE(form.Media().musicVolume(), 40);
+        QCOMPARE(form.Media().soundVolume(), 70);
+        QCOMPARE(WindowSettings::load(), form.Settings());
+
+        // Remembered: the next window starts with them. Its volumes are its media's, which
+        // the program makes from the remembered ones unless the command line gave others.
+        vornal::MediaOptions media;
+        media.musicVolume = 40;
+        media.soundVolume = 70;
+        TForm1 next(media);
         QCOMPARE(next.Settings(), form.Settings());
         QCOMPARE(next.Client().size(), QSize(555, 530));
+        media.musicVolume = 90;
+        TForm1 louder(media);
+        QCOMPARE(louder.Settings().musicVolume, 90);
         // The defaults are the window's own look.
         next.ApplySettings(WindowSettings{});
         QCOMPARE(next.Client().size(), TForm1::kClientSize);
