@@ -226,7 +226,8 @@ bool TForm1::OpenGame(const QString& file) {
     keeper_->gameOpened(info.absoluteFilePath());
     // The opening pass waits for the answer: resuming replaces it.
     idleHeld_ = true;
-    const bool resumed = keeper_->offerResume();
+    // Not with live reload: its replay starts from the opening, not from a resumed game.
+    const bool resumed = !liveReload_ && keeper_->offerResume();
     idleHeld_ = false;
     if (resumed) {
         clearAndFocusInput();
