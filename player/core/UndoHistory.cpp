@@ -1,5 +1,6 @@
 #include "player/core/UndoHistory.h"
 
+#include <unordered_set>
 #include <utility>
 
 namespace vornal {
@@ -13,11 +14,17 @@ std::size_t Snapshot::bytes(bool countPicture) const {
 }
 
 void UndoHistory::push(std::string typed, Snapshot before) {
-    if (!levels_.empty() && before.picture) {
-        const std::shared_ptr<const Bitmap>& last = levels_.back().before.picture;
-        if (last && last != before.picture && last->width == before.picture->width &&
-            last->height == before.picture->height && last->pixels == before.picture->pixels) {
-            before.picture = last;
+    // Games draw the same scenes again and again: a picture any level already holds is
+    // shared. Different pictures differ within their first row, so the search is cheap.
+    if (before.picture) {
+        const Bitmap& picture = *before.picture;
+        for (auto level = levels_.rbegin(); level != levels_.rend(); ++level) {
+            const std::shared_ptr<const Bitmap>& held = level->before.picture;
+            if (held && held->width == picture.width && held->height == picture.height &&
+                held->pixels == picture.pixels) {
+                before.picture = held;
+                break;
+            }
         }
     }
     ownBytes_.push_back(before.bytes(false) + typed.size());
@@ -46,15 +53,14 @@ void UndoHistory::clear() {
     bytes_ = 0;
 }
 
-// Levels that share a picture follow each other (a picture is shared only with the newest).
 void UndoHistory::recount() {
     bytes_ = 0;
-    const Bitmap* previous = nullptr;
+    std::unordered_set<const Bitmap*> counted;
     for (std::size_t i = 0; i < levels_.size(); ++i) {
         bytes_ += ownBytes_[i];
         const Bitmap* picture = levels_[i].before.picture.get();
-        if (picture && picture != previous) bytes_ += sizeof(Bitmap) + picture->pixels.size() * 4;
-        previous = picture;
+        if (picture && counted.insert(picture).second)
+            bytes_ += sizeof(Bitmap) + picture->pixels.size() * 4;
     }
 }
 

@@ -24,14 +24,14 @@ public:
     explicit UndoHistory(std::size_t maxLevels = kMaxLevels, std::size_t maxBytes = kMaxBytes)
         : maxLevels_(maxLevels), maxBytes_(maxBytes) {}
 
-    // A picture equal to the newest level's is shared with it rather than copied again.
+    // A picture equal to one a level holds is shared with it rather than kept again.
     void push(std::string typed, Snapshot before);
     std::optional<Level> pop();
     const Level* newest() const { return levels_.empty() ? nullptr : &levels_.back(); }
     void clear();
 
     std::size_t levels() const { return levels_.size(); }
-    // Memory the levels hold, each shared picture once.
+    // Memory the levels hold, each picture once however many share it.
     std::size_t bytes() const { return bytes_; }
 
 private:
