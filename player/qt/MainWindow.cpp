@@ -195,6 +195,8 @@ bool TForm1::OpenGame(const QString& file) {
     const QByteArray name = QFile::encodeName(info.absoluteFilePath());
     haltedLine_.hide();
     haltedLine_.clear();
+    // The game left for another is kept to resume, as if the window had closed.
+    keeper_->keepResumePoint();
     try {
         game_ = std::filesystem::path(name.toStdString());
         log_ = InputLog{};

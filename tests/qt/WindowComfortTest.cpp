@@ -211,6 +211,9 @@ private slots:
             }
             played = memoLines(first);
             picture = first.GrpImage().image();
+            // Leaving it for another game keeps it too.
+            QVERIFY(first.OpenGame(game("other.vns", "*SCENE s\n別の話。\n")));
+            QVERIFY(QDir(dataFolder() + QStringLiteral("/resume")).exists());
             first.close();
         }
         const QStringList points =
