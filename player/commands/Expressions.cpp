@@ -53,37 +53,67 @@ SplitResult SplitExpression(std::string_view text) {
     return result;
 }
 
+// Operators are told apart by their characters rather than compared as strings: in the
+// link-time-optimised WebAssembly build, each comparison was a call of memcmp.
 std::int32_t ApplyAssignment(std::string_view op, std::int32_t a, std::int32_t b) {
+    if (op.size() == 1) return op[0] == '=' ? b : a;
+    if (op.size() != 2 || op[1] != '=') return a;
     const auto ua = static_cast<std::uint32_t>(a);
     const auto ub = static_cast<std::uint32_t>(b);
-    if (op == "=") return b;
-    if (op == "+=") return wrap(ua + ub);
-    if (op == "-=") return wrap(ua - ub);
-    if (op == "*=") return wrap(ua * ub);
-    if (op == "/=") {
-        if (b == 0) return a;
-        if (a == kInt32Min && b == -1) return kInt32Min;
-        return a / b;
+    switch (op[0]) {
+        case '+':
+            return wrap(ua + ub);
+        case '-':
+            return wrap(ua - ub);
+        case '*':
+            return wrap(ua * ub);
+        case '/':
+            if (b == 0) return a;
+            if (a == kInt32Min && b == -1) return kInt32Min;
+            return a / b;
+        case '%':
+            if (b == 0) return a;
+            if (b == -1) return 0;
+            return a % b;
+        case '&':
+            return wrap(ua & ub);
+        case '|':
+            return wrap(ua | ub);
+        case '^':
+            return wrap(ua ^ ub);
+        default:
+            return a;
     }
-    if (op == "%=") {
-        if (b == 0) return a;
-        if (b == -1) return 0;
-        return a % b;
-    }
-    if (op == "&=") return wrap(ua & ub);
-    if (op == "|=") return wrap(ua | ub);
-    if (op == "^=") return wrap(ua ^ ub);
-    return a;
 }
 
 bool CompareValues(std::string_view op, std::int32_t a, std::int32_t b) {
-    if (op == "=" || op == "==") return a == b;
-    if (op == ">") return a > b;
-    if (op == "<") return a < b;
-    if (op == ">=") return a >= b;
-    if (op == "<=") return a <= b;
-    if (op == "!=" || op == "<>") return a != b;
-    return false;
+    if (op.size() == 1) {
+        switch (op[0]) {
+            case '=':
+                return a == b;
+            case '>':
+                return a > b;
+            case '<':
+                return a < b;
+            default:
+                return false;
+        }
+    }
+    if (op.size() != 2) return false;
+    if (op[0] == '<' && op[1] == '>') return a != b;
+    if (op[1] != '=') return false;
+    switch (op[0]) {
+        case '=':
+            return a == b;
+        case '>':
+            return a >= b;
+        case '<':
+            return a <= b;
+        case '!':
+            return a != b;
+        default:
+            return false;
+    }
 }
 
 std::int32_t DigitOperand(std::string_view text) {
