@@ -1,6 +1,7 @@
 // Flags and expressions: operands, assignment lines and *IF.
 #include "player/commands/Expressions.h"
 
+#include <array>
 #include <limits>
 
 #include "player/core/EngineImpl.h"
@@ -16,27 +17,17 @@ constexpr std::int32_t kInt32Min = std::numeric_limits<std::int32_t>::min();
 // the stack.
 constexpr int kMaxOperandDepth = 64;
 
-// Asked of every character of every expression: a switch, not a search of "=!<>+-/*%&|^",
-// which is a call of memchr (the executor runs half again as fast, natively and in
-// WebAssembly).
+// Asked of every character of every expression: a table, not a search of "=!<>+-/*%&|^"
+// (a call of memchr) nor a switch (a jump table in WebAssembly).
+constexpr std::array<bool, 256> kOperatorChars = [] {
+    std::array<bool, 256> table{};
+    for (unsigned char c : std::string_view("=!<>+-/*%&|^"))
+        table[c] = true;
+    return table;
+}();
+
 bool isOperatorChar(char c) {
-    switch (c) {
-        case '=':
-        case '!':
-        case '<':
-        case '>':
-        case '+':
-        case '-':
-        case '/':
-        case '*':
-        case '%':
-        case '&':
-        case '|':
-        case '^':
-            return true;
-        default:
-            return false;
-    }
+    return kOperatorChars[static_cast<unsigned char>(c)];
 }
 
 std::int32_t wrap(std::uint32_t value) {
@@ -62,37 +53,67 @@ SplitResult SplitExpression(std::string_view text) {
     return result;
 }
 
+// Operators are told apart by their characters rather than compared as strings: in the
+// link-time-optimised WebAssembly build, each comparison was a call of memcmp.
 std::int32_t ApplyAssignment(std::string_view op, std::int32_t a, std::int32_t b) {
+    if (op.size() == 1) return op[0] == '=' ? b : a;
+    if (op.size() != 2 || op[1] != '=') return a;
     const auto ua = static_cast<std::uint32_t>(a);
     const auto ub = static_cast<std::uint32_t>(b);
-    if (op == "=") return b;
-    if (op == "+=") return wrap(ua + ub);
-    if (op == "-=") return wrap(ua - ub);
-    if (op == "*=") return wrap(ua * ub);
-    if (op == "/=") {
-        if (b == 0) return a;
-        if (a == kInt32Min && b == -1) return kInt32Min;
-        return a / b;
+    switch (op[0]) {
+        case '+':
+            return wrap(ua + ub);
+        case '-':
+            return wrap(ua - ub);
+        case '*':
+            return wrap(ua * ub);
+        case '/':
+            if (b == 0) return a;
+            if (a == kInt32Min && b == -1) return kInt32Min;
+            return a / b;
+        case '%':
+            if (b == 0) return a;
+            if (b == -1) return 0;
+            return a % b;
+        case '&':
+            return wrap(ua & ub);
+        case '|':
+            return wrap(ua | ub);
+        case '^':
+            return wrap(ua ^ ub);
+        default:
+            return a;
     }
-    if (op == "%=") {
-        if (b == 0) return a;
-        if (b == -1) return 0;
-        return a % b;
-    }
-    if (op == "&=") return wrap(ua & ub);
-    if (op == "|=") return wrap(ua | ub);
-    if (op == "^=") return wrap(ua ^ ub);
-    return a;
 }
 
 bool CompareValues(std::string_view op, std::int32_t a, std::int32_t b) {
-    if (op == "=" || op == "==") return a == b;
-    if (op == ">") return a > b;
-    if (op == "<") return a < b;
-    if (op == ">=") return a >= b;
-    if (op == "<=") return a <= b;
-    if (op == "!=" || op == "<>") return a != b;
-    return false;
+    if (op.size() == 1) {
+        switch (op[0]) {
+            case '=':
+                return a == b;
+            case '>':
+                return a > b;
+            case '<':
+                return a < b;
+            default:
+                return false;
+        }
+    }
+    if (op.size() != 2) return false;
+    if (op[0] == '<' && op[1] == '>') return a != b;
+    if (op[1] != '=') return false;
+    switch (op[0]) {
+        case '=':
+            return a == b;
+        case '>':
+            return a >= b;
+        case '<':
+            return a <= b;
+        case '!':
+            return a != b;
+        default:
+            return false;
+    }
 }
 
 std::int32_t DigitOperand(std::string_view text) {
@@ -110,16 +131,25 @@ OperandParts SplitOperand(std::string_view text) {
     return {text[0], text.size() > 2 ? text.substr(2) : std::string_view{}};
 }
 
+// The operand inside F(), I() or R(): a number in nearly every script, read here without a
+// recursive call.
+std::int32_t Engine::Impl::EvalInner(std::string_view inner, int depth) {
+    if (!inner.empty() && inner[0] >= '0' && inner[0] <= '9' && depth <= kMaxOperandDepth) {
+        return DigitOperand(inner);
+    }
+    return EvalOperand(inner, false, depth);
+}
+
 std::int32_t Engine::Impl::EvalOperand(std::string_view text, bool wantNumber, int depth) {
     if (text.empty() || depth > kMaxOperandDepth) return -1;
     const auto [kind, inner] = SplitOperand(text);
     switch (kind) {
         case 'F': {
-            std::int32_t n = EvalOperand(inner, false, depth + 1);
+            std::int32_t n = EvalInner(inner, depth + 1);
             return wantNumber ? n : FlagList.Value(n);
         }
         case 'I': {
-            std::int32_t n = EvalOperand(inner, false, depth + 1);
+            std::int32_t n = EvalInner(inner, depth + 1);
             if (n == -1) {
                 const std::string_view name = ItemNameOf(inner);
                 n = Game.ItemList.FindItem(name);
@@ -129,7 +159,7 @@ std::int32_t Engine::Impl::EvalOperand(std::string_view text, bool wantNumber, i
             return Game.ItemList.Contains(n) ? Game.ItemList.Items(n).Value : 0;
         }
         case 'R': {
-            std::int32_t n = EvalOperand(inner, false, depth + 1);
+            std::int32_t n = EvalInner(inner, depth + 1);
             if (n <= 0) return 0;
             return std::uniform_int_distribution<std::int32_t>(0, n - 1)(Random);
         }

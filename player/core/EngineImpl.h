@@ -178,6 +178,7 @@ struct Engine::Impl {
 
     // Flags and expressions (commands/Expressions.cpp).
     std::int32_t EvalOperand(std::string_view text, bool wantNumber, int depth = 0);
+    std::int32_t EvalInner(std::string_view inner, int depth);
     void CmdAssign(std::string_view line);
     void CmdIf(std::string_view line);
 

@@ -160,6 +160,29 @@ TEST(LzssCodec, StreamsThatDeliverInPiecesGiveTheSameResult) {
     EXPECT_EQ(std::vector<Byte>(back.bytes().begin(), back.bytes().end()), input);
 }
 
+// Random bytes hardly shrink: their tokens take several of the decoder's reads of the
+// source, and tokens straddle the end of each read.
+TEST(LzssCodec, DataLongerThanOneReadOfTheSource) {
+    auto input = testdata::randomBytes(40000, 12);
+    auto tail = testdata::text(30000, 13);
+    input.insert(input.end(), tail.begin(), tail.end());
+    const auto size = static_cast<std::int32_t>(input.size());
+    const auto packed = compress(input);
+    ASSERT_GT(packed.size(), 40000u);
+    EXPECT_EQ(decompress(packed, size), input);
+    for (std::size_t perRead : {std::size_t{7}, std::size_t{4099}}) {
+        testing::TricklingStream source(packed, perRead);
+        MemoryStream dest;
+        TzmLZSSCompress().Decompress(source, dest, size);
+        EXPECT_EQ(std::vector<Byte>(dest.bytes().begin(), dest.bytes().end()), input) << perRead;
+    }
+    for (std::size_t cut : {std::size_t{16383}, std::size_t{16384}, std::size_t{16391},
+                            std::size_t{32768}, packed.size() - 1}) {
+        std::vector<Byte> shorter(packed.begin(), packed.begin() + static_cast<long>(cut));
+        EXPECT_THROW(decompress(shorter, size), StreamError) << cut;
+    }
+}
+
 TEST(LzssCodec, DecodesFromTheSourcePositionAndIgnoresWhatFollows) {
     auto input = testdata::text(5000, 6);
     auto packed = compress(input);

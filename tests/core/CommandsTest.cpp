@@ -75,6 +75,32 @@ TEST(Commands, Assignments) {
     }
 }
 
+// Operands nest 64 deep; below that an operand is -1, whatever it holds.
+TEST(Commands, OperandsNestSixtyFourDeep) {
+    auto nested = [](int depth, const std::string& inner) {
+        std::string text;
+        for (int i = 0; i < depth; ++i)
+            text += "F(";
+        return text + inner + std::string(static_cast<std::size_t>(depth), ')');
+    };
+    struct Case {
+        std::string line;
+        std::int32_t flag;
+        std::int32_t value;
+    };
+    const std::vector<Case> cases = {
+        {"*F(1)=" + nested(64, "5"), 1, 5},
+        {"*F(1)=" + nested(65, "5"), 1, 0},     // F(-1) reads 0, and so on outwards
+        {"*F(1)=" + nested(63, "I(2)"), 1, 5},  // coin holds 5, and F(5) is 5
+        {"*F(1)=" + nested(64, "I(2)"), 1, 0},  // no item is named "2"
+        {"*" + nested(64, "2") + "=7", 2, 7},
+        {"*" + nested(65, "2") + "=7", 2, 2},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(run({c.line}).engine.FlagValue(c.flag), c.value) << c.line.size();
+    }
+}
+
 TEST(Commands, ItemAssignmentsAndNames) {
     Played game = run({"*I(key)=4", "*I(1)+=2", "*I(coin)*=F(3)", "*I(9)=1"});
     EXPECT_EQ(game.engine.ItemValue("key"), 4);

@@ -46,6 +46,10 @@ TEST(Expressions, AssignmentsWrapAndNeverTrap) {
         {"^=", 6, 3, 5},
         {"=-", 6, 3, 6},
         {"==", 6, 3, 6},
+        {"!=", 6, 3, 6},
+        {"<=", 6, 3, 6},
+        {"+", 6, 3, 6},
+        {"+=-", 6, 3, 6},
         {"", 6, 3, 6},
     };
     for (const auto& [op, a, b, expected] : cases) {
@@ -58,7 +62,8 @@ TEST(Expressions, Comparisons) {
         {"=", 2, 2, true},   {"==", 2, 2, true},   {"==", 2, 3, false}, {">", 3, 2, true},
         {">", -1, 2, false}, {"<", -1, 2, true},   {">=", 2, 2, true},  {"<=", 3, 2, false},
         {"!=", 2, 3, true},  {"<>", 2, 2, false},  {"=<", 1, 3, false}, {"=>", 3, 1, false},
-        {"", 0, 0, false},   {"===", 1, 1, false},
+        {"", 0, 0, false},   {"===", 1, 1, false}, {"!", 1, 2, false},  {"<<", 1, 2, false},
+        {"!=", 2, 2, false}, {">=", 1, 2, false},  {"<>", 1, 2, true},  {"=!", 1, 2, false},
     };
     for (const auto& [op, a, b, holds] : cases)
         EXPECT_EQ(CompareValues(op, a, b), holds) << a << op << b;

@@ -1,0 +1,13 @@
+#include "bench/ProcessorTime.h"
+
+#include <ctime>
+
+namespace vornal::bench {
+
+double processorSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+}  // namespace vornal::bench
