@@ -81,12 +81,12 @@ export function story(page) {
   return page.evaluate(() => vornal.view.transcript.join('\n').split('\n'));
 }
 
-// The picture area's pixels as the canvas holds them: { width, height, data: [r, g, b, a...] }.
-export function canvasPixels(page) {
+// The picture area's own pixels as the page holds them (before they are scaled for the
+// screen): { width, height, data: [r, g, b, a, ...] }.
+export function areaPixels(page) {
   return page.evaluate(() => {
-    const canvas = document.getElementById('picture');
-    const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
-    return { width: canvas.width, height: canvas.height, data: Array.from(data) };
+    const image = vornal.view.areaPixels();
+    return { width: image.width, height: image.height, data: Array.from(image.data) };
   });
 }
 

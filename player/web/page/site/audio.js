@@ -29,6 +29,7 @@ export class PageAudio {
     this.held = [];
     this.wantWake = -1;
     this.wakeFrame = null;
+    this.ticks = 0;  // the audio side's wake-ups, counted for the tests
     this.onMusicTick = () => {};
     this.onProblem = () => {};
     if (!this.context) return;
@@ -74,6 +75,7 @@ export class PageAudio {
         else if (data.type === 'failed') reject(new Error(data.reason));
         else if (data.type === 'tick') {
           this.wakeFrame = null;
+          ++this.ticks;
           this.onMusicTick();
         }
         else if (data.type === 'stats') this.statsWaiter?.(data.stats);

@@ -5,6 +5,19 @@
 const decoder = new TextDecoder();
 // The menu bar's height at scale 1, as page.css makes it.
 const MENU_BAR = 24;
+// The window's face, where nothing was drawn.
+const FACE = '#f0f0f0';
+// The shown picture's device pixels at most (a *SCREEN of 4096 x 4096 stays at 1 : 1).
+const MAX_CANVAS_PIXELS = 1 << 25;
+
+// The least whole number of CSS pixels, not below `size`, that is a whole number of device
+// pixels too (ratios such as 1.5 need an even number); `size` rounded up when none is near.
+function wholeSize(size, ratio) {
+  for (let css = Math.ceil(size - 1e-9); css < size + 64; ++css) {
+    if (Math.abs(css * ratio - Math.round(css * ratio)) < 1e-6) return css;
+  }
+  return Math.ceil(size);
+}
 
 // Enter in `input` submits its form only when no input method is composing: not the Enter
 // that confirms a composition, which browsers mark with isComposing, or with key code 229
@@ -28,6 +41,8 @@ export class View {
     this.doc = doc;
     this.story = doc.getElementById('story');
     this.canvas = doc.getElementById('picture');
+    this.areaImage = doc.createElement('canvas');
+    this.areaBox = doc.getElementById('picture-area');
     this.commandLine = doc.getElementById('command-line');
     this.enter = doc.getElementById('enter');
     this.halted = doc.getElementById('halted');
@@ -38,13 +53,13 @@ export class View {
     this.lineTimes = [];
     this.history = [];
     this.historyAt = 0;
-    this.area = { width: 270, height: 183 };
     this.bitmap = null;
     this.onCommand = () => {};
     this.wireCommandLine();
     addEventListener('resize', () => this.layout());
-    this.layout();
-    this.paint();
+    // Whatever moves the area (a scroll bar that comes, the window's width) moves the canvas.
+    new ResizeObserver(() => this.place()).observe(doc.body);
+    this.pictureArea(270, 183);
   }
 
   // The command line: Enter submits, but never while an input method is composing (the
@@ -124,14 +139,14 @@ export class View {
     this.status.textContent = text;
   }
 
-  // The picture area: the canvas holds the area's own pixels; CSS scales it by whole
-  // device pixels.
+  // The picture area: `areaImage` holds the area's own pixels (what *SAVE keeps); the
+  // canvas shows them scaled by a whole number of device pixels, drawn here, so that the
+  // browser shows the canvas as it is.
   pictureArea(width, height) {
     this.area = { width: Math.max(width, 0), height: Math.max(height, 0) };
-    this.canvas.width = this.area.width;
-    this.canvas.height = this.area.height;
+    this.areaImage.width = this.area.width;
+    this.areaImage.height = this.area.height;
     this.layout();
-    this.paint();
   }
   // `pixels`: 0x00RRGGBB, rows from the top; copied, the engine's memory moves.
   picture(pixels, width, height) {
@@ -151,10 +166,19 @@ export class View {
     this.paint();
   }
   paint() {
-    const context = this.canvas.getContext('2d');
-    context.fillStyle = '#f0f0f0';
-    context.fillRect(0, 0, this.canvas.width, this.canvas.height);
-    if (this.bitmap) context.putImageData(this.bitmap, 0, 0);
+    const area = this.areaImage.getContext('2d');
+    area.fillStyle = FACE;
+    area.fillRect(0, 0, this.area.width, this.area.height);
+    if (this.bitmap) area.putImageData(this.bitmap, 0, 0);
+    const shown = this.canvas.getContext('2d');
+    shown.imageSmoothingEnabled = false;
+    shown.fillStyle = FACE;
+    shown.fillRect(0, 0, this.canvas.width, this.canvas.height);
+    shown.drawImage(this.areaImage, 0, 0, this.area.width * this.zoom, this.area.height * this.zoom);
+  }
+  // The area's own pixels, as ImageData.
+  areaPixels() {
+    return this.areaImage.getContext('2d').getImageData(0, 0, this.area.width, this.area.height);
   }
 
   // The whole window scales by one factor: the largest that makes a picture pixel a whole
@@ -162,15 +186,35 @@ export class View {
   // below 1 device pixel; a screen too small for that scrolls).
   layout() {
     const ratio = devicePixelRatio || 1;
-    const width = this.area.width + 15;
-    const height = this.area.height + 164 + MENU_BAR;
-    const fit = Math.min(innerWidth / width, innerHeight / height);
-    const devicePixels = Math.max(1, Math.floor(fit * ratio));
-    const scale = devicePixels / ratio;
+    const { width, height } = this.area;
+    const fit = Math.min(innerWidth / (width + 15), innerHeight / (height + 164 + MENU_BAR));
+    // Device pixels per picture pixel, within what a canvas holds.
+    const most = Math.max(1, Math.floor(Math.sqrt(MAX_CANVAS_PIXELS / Math.max(width * height, 1))));
+    this.zoom = Math.min(Math.max(1, Math.floor(fit * ratio)), most);
+    const scale = this.zoom / ratio;
     const root = this.doc.documentElement.style;
     root.setProperty('--s', String(scale));
-    root.setProperty('--pw', `${this.area.width * scale}px`);
-    root.setProperty('--ph', `${this.area.height * scale}px`);
+    root.setProperty('--pw', `${width * scale}px`);
+    root.setProperty('--ph', `${height * scale}px`);
+    // Browsers lay a canvas out on whole CSS pixels: it gets a size of whole CSS pixels that
+    // is also whole device pixels, at least the picture's, and holds as many device pixels.
+    const cssWidth = wholeSize(width * scale, ratio);
+    const cssHeight = wholeSize(height * scale, ratio);
+    this.canvas.style.width = `${cssWidth}px`;
+    this.canvas.style.height = `${cssHeight}px`;
+    this.canvas.width = Math.round(cssWidth * ratio);
+    this.canvas.height = Math.round(cssHeight * ratio);
+    this.paint();
+    this.place();
+  }
+
+  // The canvas onto its area's place, on whole device pixels (page.css).
+  place() {
+    const ratio = devicePixelRatio || 1;
+    const rect = this.areaBox.getBoundingClientRect();
+    const snap = (v) => Math.round(v * ratio) / ratio;
+    this.canvas.style.transform =
+        `translate(${snap(rect.x + scrollX)}px, ${snap(rect.y + scrollY)}px)`;
   }
 }
 
