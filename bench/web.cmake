@@ -9,3 +9,8 @@ target_include_directories(bench_web PRIVATE ${PROJECT_SOURCE_DIR})
 if(VORNAL_WEB)
     vornal_node_program(bench_web)
 endif()
+if(VORNAL_WEB_PAGE)
+    # As the page's player is built (JavaScript exceptions, Asyncify over every call that may
+    # wait), to weigh what waiting inside the engine costs.
+    target_link_options(bench_web PRIVATE -sASYNCIFY=1)
+endif()
