@@ -76,7 +76,8 @@ export class Player {
     if (this.saved) {
       this.saved = false;
       // In order, one after the other; the tests wait for `saving`.
-      this.saving = this.saving.then(() => this.persistSaves());
+      const game = this.game;
+      this.saving = this.saving.then(() => this.persistSaves(game));
     }
     this.stepMusic();
   }
@@ -113,44 +114,56 @@ export class Player {
       }
       FS.writeFile(`${folder}/${path}`, bytes);
     }
-    for (const save of await this.saves.list(key)) {
-      FS.writeFile(`${folder}/${save.name}`, new Uint8Array(save.bytes));
+    let stored = [];
+    try {
+      stored = await this.saves.list(key);
+    } catch (error) {
+      this.view.showStatus(`セーブデータを読み込めません: ${error.message || error}`);
     }
-    const previous = this.game;
-    this.game = { key, folder, file: `${folder}/${name}`, known: new Map() };
-    this.rememberSaves();
-    this.view.showHalted(null);
-    const opened = await this.call('vornal_page_open', ['string'], [this.game.file], 'number');
+    for (const save of stored) FS.writeFile(`${folder}/${save.name}`, new Uint8Array(save.bytes));
+    const game = { key, folder, file: `${folder}/${name}`, known: new Map() };
+    this.rememberSaves(game);
+    let previous = null;
+    // The game changes when the engine takes it: a pass of the old one may still be waiting
+    // (a sound), and what it saves is the old game's.
+    const opened = await this.call('vornal_page_open', ['string'], [game.file], 'number', () => {
+      previous = this.game;
+      this.game = game;
+      this.view.showHalted(null);
+    });
     if (previous) removeTree(FS, previous.folder);
     this.notify('opened');
     return opened === 1;
   }
 
-  // The save files of the game's folder as they are now, so that only changed ones are
-  // written to the browser's storage.
-  rememberSaves() {
-    for (const [name, stat] of this.saveFiles()) this.game.known.set(name, stat.mtime.getTime());
-  }
-
-  saveFiles() {
+  // The save files of `game`'s folder: [name, bytes].
+  saveFiles(game = this.game) {
     const FS = this.module.FS;
     const files = [];
-    for (const name of FS.readdir(this.game.folder)) {
-      if (!/\.sav$/i.test(name)) continue;
-      const stat = FS.stat(`${this.game.folder}/${name}`);
-      if (FS.isFile(stat.mode)) files.push([name, stat]);
+    for (const name of FS.readdir(game.folder)) {
+      const file = `${game.folder}/${name}`;
+      if (/\.sav$/i.test(name) && FS.isFile(FS.stat(file).mode)) {
+        files.push([name, FS.readFile(file)]);
+      }
     }
     return files;
   }
 
-  async persistSaves() {
-    const FS = this.module.FS;
-    const game = this.game;
-    for (const [name, stat] of this.saveFiles()) {
-      const modified = stat.mtime.getTime();
-      if (game.known.get(name) === modified) continue;
-      game.known.set(name, modified);
-      await this.saves.put(game.key, name, FS.readFile(`${game.folder}/${name}`));
+  // The save files as they are now, so that only changed ones are written to the browser's
+  // storage.
+  rememberSaves(game = this.game) {
+    for (const [name, bytes] of this.saveFiles(game)) game.known.set(name, bytes);
+  }
+
+  async persistSaves(game) {
+    try {
+      for (const [name, bytes] of this.saveFiles(game)) {
+        if (sameBytes(game.known.get(name), bytes)) continue;
+        game.known.set(name, bytes);
+        await this.saves.put(game.key, name, bytes);
+      }
+    } catch (error) {
+      this.view.showStatus(`セーブデータを保存できません: ${error.message || error}`);
     }
     this.notify('saved');
   }
@@ -220,6 +233,10 @@ export class Player {
       musicGain: (gain) => this.audio.musicGain(gain),
     };
   }
+}
+
+function sameBytes(a, b) {
+  return a !== undefined && a.length === b.length && a.every((byte, i) => byte === b[i]);
 }
 
 function removeTree(FS, path) {

@@ -157,6 +157,8 @@ async function main() {
   wireOpening();
   view.onCommand = (text) => player.command(text);
   audio.startOnGesture();
+  // Saves are to stay until the player removes them, not when the browser needs room.
+  navigator.storage?.persist?.().catch(() => {});
   if ('serviceWorker' in navigator) {
     navigator.serviceWorker.register('sw.js').catch(() => {});
   }

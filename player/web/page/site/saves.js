@@ -54,9 +54,12 @@ export class SaveStore {
   }
 }
 
-// A save file's name for this game: its script's name, the slot, ".sav" (docs/save-format.md).
+// The slot whose save file `fileName` is for a game whose script is `scriptName`, as the
+// engine names them ("demo1.sav" for slot 1 of demo.vnp: docs/save-format.md); null for any
+// other name, which the engine would never open.
 export function saveSlot(scriptName, fileName) {
-  const match = /^(.*?)(-?\d+)\.sav$/i.exec(fileName);
-  if (!match || match[1] !== scriptName) return null;
-  return Number(match[2]);
+  if (!fileName.startsWith(scriptName)) return null;
+  const match = /^(-?\d+)\.sav$/.exec(fileName.slice(scriptName.length));
+  if (!match || String(Number(match[1])) !== match[1]) return null;
+  return Number(match[1]);
 }

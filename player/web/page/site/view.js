@@ -12,7 +12,7 @@ const MAX_CANVAS_PIXELS = 1 << 25;
 
 // The least whole number of CSS pixels, not below `size`, that is a whole number of device
 // pixels too (ratios such as 1.5 need an even number); `size` rounded up when none is near.
-function wholeSize(size, ratio) {
+export function wholeSize(size, ratio) {
   for (let css = Math.ceil(size - 1e-9); css < size + 64; ++css) {
     if (Math.abs(css * ratio - Math.round(css * ratio)) < 1e-6) return css;
   }
