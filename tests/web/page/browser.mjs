@@ -47,6 +47,9 @@ export async function launch(profile, options = {}) {
     viewport: { width: 1024, height: 768 },
     ...options,
   });
+  // Every wait is for a state, never for time: the limit only ends a test that hangs, and
+  // is generous for a machine whose cores are all busy.
+  context.setDefaultTimeout(60000);
   const page = context.pages()[0] || await context.newPage();
   const problems = [];
   page.on('pageerror', (error) => problems.push(`page error: ${error.message}`));
@@ -118,14 +121,14 @@ export function pngPixels(page, bytes) {
   }, plainPng(Buffer.from(bytes)).toString('base64'));
 }
 
-// Where two pictures differ first, or null when they are the same.
-export function firstDifference(a, b) {
+// Where two pictures differ first by more than `tolerance` levels in a colour, or null.
+export function firstDifference(a, b, tolerance = 0) {
   if (a.width !== b.width || a.height !== b.height) {
     return `size ${a.width}x${a.height}, expected ${b.width}x${b.height}`;
   }
   for (let i = 0; i < a.data.length; i += 4) {
     for (let c = 0; c < 3; ++c) {
-      if (a.data[i + c] !== b.data[i + c]) {
+      if (Math.abs(a.data[i + c] - b.data[i + c]) > tolerance) {
         const pixel = i / 4;
         return `pixel (${pixel % a.width}, ${Math.floor(pixel / a.width)}) is ` +
                `${a.data.slice(i, i + 3)}, expected ${b.data.slice(i, i + 3)}`;

@@ -1,10 +1,10 @@
 // The page in headless Chromium (tests/web/CMakeLists.txt runs each case as a test):
 //
-//   node page_test.mjs CASE SITE NODE_PLAYER
+//   node page_test.mjs CASE SITE NODE_PLAYER [DESKTOP_PLAYER]
 //
-// SITE is the built site (build/web/site), NODE_PLAYER the terminal player under node
-// (build/web/node/vnplayer), which writes and reads save files and pictures as the
-// desktop's does.
+// SITE is the built site (build/web/site); the page is held against the terminal players:
+// NODE_PLAYER, the same engine under node (build/web/node/vnplayer), and DESKTOP_PLAYER,
+// the desktop's vnplayer, when given.
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -15,26 +15,38 @@ import { areaPixels, firstDifference, launch, newProfile, pngPixels, ROOT, settl
          startServer, story, typeCommand, waitForGame } from './browser.mjs';
 import { checkPlayed, parseTranscript, playSteps } from './transcript.mjs';
 
-const [name, siteArg, playerArg] = process.argv.slice(2);
+const [name, siteArg, nodePlayer, desktopPlayer] = process.argv.slice(2);
 const SITE = path.resolve(siteArg || 'build/web/site');
-// The terminal player that the page is held against: the desktop's vnplayer when the build
-// names one (VORNAL_DESKTOP_PLAYER), else the same engine under node.
-const TERMINAL = path.resolve(playerArg || 'build/web/node/vnplayer');
+// The page's pictures and saves must be the node player's exactly: the same decoders. The
+// desktop's libjpeg-turbo decodes with SIMD code, which rounds some JPEG pixels otherwise by
+// up to 3 levels of 255 (as the terminal's transcript tests allow too); its saves and the
+// page's load each other.
+const PLAYERS = [
+  { name: 'the node player', program: path.resolve(nodePlayer || 'build/web/node/vnplayer'),
+    tolerance: 0 },
+  ...(desktopPlayer ? [{ name: 'the desktop\'s player', program: path.resolve(desktopPlayer),
+                         tolerance: 3 }] : []),
+];
+const NODE = PLAYERS[0];
 const GAMES = path.join(ROOT, 'tests/games');
 const DEMO = path.join(ROOT, 'games/demo');
 const DEMO_ARCHIVE = path.join(SITE, 'demo/demo.vnp');
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'vornal-page-test-'));
 
-// The terminal player on a copy of `game` (a file, or a folder and the script in it) with
-// `input` typed, as tests/tty/run_transcript.sh plays a transcript; its standard output and
-// the folder it played in (with the save files it wrote and the picture area it left).
-function playInTerminal(game, input, extra = []) {
+// `player` on a copy of `game` (a file, or a folder and the script in it) with `input`
+// typed, as tests/tty/run_transcript.sh plays a transcript; its standard output and the
+// folder it played in (with the save files it wrote and the picture area it left). `saves`
+// are put beside the game first.
+function playInTerminal(player, game, input, saves = {}) {
   const folder = fs.mkdtempSync(path.join(work, 'terminal-'));
   const file = game.folder ? game.script : path.basename(game.file);
   if (game.folder) fs.cpSync(game.folder, folder, { recursive: true });
   else fs.copyFileSync(game.file, path.join(folder, file));
-  const output = execFileSync(TERMINAL, ['--tty', '--fast', '--picture-out', 'area.png', ...extra,
-                                         file],
+  for (const [saveName, bytes] of Object.entries(saves)) {
+    fs.writeFileSync(path.join(folder, saveName), bytes);
+  }
+  const output = execFileSync(player.program,
+                              ['--tty', '--fast', '--picture-out', 'area.png', file],
                               { cwd: folder, input, encoding: 'utf8' });
   return { output, folder, picture: fs.readFileSync(path.join(folder, 'area.png')) };
 }
@@ -46,13 +58,18 @@ function typed(steps) {
       .map((line) => line + '\n').join('');
 }
 
-async function checkPicture(page, reference, what) {
-  const difference = firstDifference(await areaPixels(page), await pngPixels(page, reference));
-  assert.equal(difference, null, `${what}: the picture area is the terminal player's`);
+// The picture area must be what each terminal player leaves with the same input.
+async function checkPictures(page, game, input, what) {
+  const area = await areaPixels(page);
+  for (const player of PLAYERS) {
+    const { picture } = playInTerminal(player, game, input);
+    const difference = firstDifference(area, await pngPixels(page, picture), player.tolerance);
+    assert.equal(difference, null, `${what}: the picture area is ${player.name}'s`);
+  }
 }
 
 // Each game transcript played through the page, opened each way a game can be opened; at
-// its end the picture area must be what the terminal player leaves.
+// its end the picture area must be what the terminal players leave.
 const GAMES_TABLE = {
   // The demo from the address (the page's default game, the archive), to the ending: the
   // pictures, sounds, music, saving and loading, the wait, the input and yes/no dialogs.
@@ -103,7 +120,7 @@ async function playGame(gameName) {
     await waitForGame(page);
     await playSteps(page, expected.steps);
     await checkPlayed(page, expected);
-    await checkPicture(page, playInTerminal(game, typed(expected.steps)).picture, 'at the end');
+    await checkPictures(page, game, typed(expected.steps), 'at the end');
     assert.deepEqual(problems, []);
   } finally {
     await context.close();
@@ -112,7 +129,7 @@ async function playGame(gameName) {
 }
 
 // Save files in the browser: kept across a reload and a restart of the browser, and the
-// same files as the terminal's (and so the desktop's) player writes and reads, both ways.
+// same files as the terminal players write and read, both ways.
 async function saves() {
   const profile = newProfile();
   const server = await startServer(SITE);
@@ -132,8 +149,8 @@ async function saves() {
         (await vornal.saves.list('demo.vnp')).map((save) => save.name));
     assert.deepEqual(stored, ['demo1.sav']);
     // The picture area as saved: the hall without its lamp.
-    const terminal = playInTerminal(demo, saved.join('\n') + '\n');
-    await checkPicture(page, terminal.picture, 'as saved');
+    const input = saved.join('\n') + '\n';
+    await checkPictures(page, demo, input, 'as saved');
 
     // Reloaded, and after the browser was closed and opened again: loaded, the lamp is
     // carried and the picture is the one saved.
@@ -154,21 +171,30 @@ async function saves() {
       const lines = await story(page);
       assert.deepEqual(lines.slice(-4), ['ロードしました。', '> 持ち物', '[所持アイテム]', 'ランプ'],
                        `loaded (restarted: ${restart})`);
-      await checkPicture(page, terminal.picture, `loaded (restarted: ${restart})`);
+      await checkPictures(page, demo, input, `loaded (restarted: ${restart})`);
     }
 
-    // Downloaded from the saves box, the file is the terminal player's own save.
+    // Downloaded from the saves box, the file is the node player's own save, and each
+    // terminal player goes on from it.
     await page.locator('#menubar .menu-title').first().click();
     await page.locator('[data-command="saves"]').click();
     const download = page.waitForEvent('download');
     await page.locator('#saves-box .saves a', { hasText: 'demo1.sav' }).click();
-    const file = await (await download).path();
-    assert.deepEqual(fs.readFileSync(file), fs.readFileSync(path.join(terminal.folder, 'demo1.sav')),
+    const file = fs.readFileSync(await (await download).path());
+    const own = playInTerminal(NODE, demo, input);
+    assert.deepEqual(file, fs.readFileSync(path.join(own.folder, 'demo1.sav')),
                      'the downloaded save, byte for byte');
+    for (const player of PLAYERS) {
+      const { output } = playInTerminal(player, demo, 'ロード\n持ち物\n', { 'demo1.sav': file });
+      assert.match(output, /ロードしました。\n> 持ち物\n\[所持アイテム\]\nランプ\n$/,
+                   `${player.name} loads the page's save`);
+    }
 
-    // A save the terminal player made, under another name, brought in for slot 1.
+    // A save a terminal player made (the desktop's when there is one), under another name,
+    // brought in for slot 1.
     const study = ['ランプを拾う', '書斎に入る', 'ランプをつける', 'セーブ'];
-    const made = playInTerminal(demo, study.join('\n') + '\n');
+    const maker = PLAYERS[PLAYERS.length - 1];
+    const made = playInTerminal(maker, demo, study.join('\n') + '\n');
     const upload = path.join(work, 'study.sav');
     fs.copyFileSync(path.join(made.folder, 'demo1.sav'), upload);
     const chooser = page.waitForEvent('filechooser');
@@ -185,8 +211,10 @@ async function saves() {
     const lines = await story(page);
     assert.equal(lines[lines.length - 1],
                  '大きな机と壁一面の本棚。隅には背の高い柱時計があり、机の下には小さな金庫が置かれている。',
-                 'the study, lit, as the terminal player saved it');
-    await checkPicture(page, made.picture, 'the brought-in save');
+                 `the study, lit, as ${maker.name} saved it`);
+    const shown = firstDifference(await areaPixels(page), await pngPixels(page, made.picture),
+                                  maker.tolerance);
+    assert.equal(shown, null, `the picture ${maker.name} saved`);
     assert.deepEqual(browser.problems, []);
   } finally {
     await browser.context.close();

@@ -90,8 +90,8 @@ export class Player {
     this.audio.wakeMusicAt(next);
   }
 
+  // The command stays in the command line until the engine empties it, as in the window.
   command(text) {
-    this.view.clearInput();
     return this.call('vornal_page_input', ['string'], [text]);
   }
 

@@ -75,7 +75,12 @@ export async function gameFromAddress(address, base = location.href) {
   if (url.origin !== new URL(base).origin) {
     throw new Error(`${address}: ゲームはこのサイトのものだけを開けます`);
   }
-  const response = await fetch(url);
+  let response;
+  try {
+    response = await fetch(url);
+  } catch (error) {
+    throw new Error(`${address}: 読み込めません (${error.message})`);
+  }
   if (!response.ok) throw new Error(`${address}: ${response.status} ${response.statusText}`);
   const name = decodeURIComponent(url.pathname.split('/').pop());
   if (!SCRIPT.test(name)) throw new Error(`${address}: .vnp か .vns ではありません`);

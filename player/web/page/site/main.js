@@ -176,4 +176,6 @@ async function main() {
   await opening;
 }
 
-main();
+main().catch((error) => {
+  view.showStatus(`このブラウザでは遊べません: ${error.message || error}`);
+});
