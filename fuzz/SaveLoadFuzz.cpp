@@ -10,7 +10,7 @@
 #include <span>
 
 #include "common/SjisText.h"
-#include "fuzz/QuietHost.h"
+#include "fuzz/EngineRun.h"
 #include "player/core/Engine.h"
 #include "player/media/PictureFiles.h"
 
@@ -27,11 +27,8 @@ constexpr std::string_view kScript =
     "*LOAD 1\r\n*END\r\n*SCENEEND\r\n";
 constexpr std::int32_t kLines = 26;
 
-constexpr PictureLimits kLimits{.maxSide = 2048, .maxPixels = 1 << 20};
-
-void require(bool condition) {
-    if (!condition) std::abort();
-}
+using fuzz::require;
+using fuzz::settle;
 
 std::filesystem::path folder() {
     const std::filesystem::path shm = "/dev/shm";
@@ -42,18 +39,11 @@ std::filesystem::path folder() {
     return dir;
 }
 
-void settle(Engine& engine, fuzz::QuietHost& host) {
-    for (int i = 0; i < 64 && host.idleRequests > 0; ++i) {
-        --host.idleRequests;
-        engine.AppIdle();
-    }
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::filesystem::path dir = folder();
-    static const PictureFiles pictures(kLimits);
+    static const PictureFiles pictures(fuzz::kFuzzPictureLimits);
     static const std::string formatMessage = sjis::fromUtf8("セーブデータの形式が異なっています");
     std::ofstream(dir / "game1.sav", std::ios::binary)
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));

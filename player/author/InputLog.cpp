@@ -5,6 +5,14 @@
 
 namespace vornal {
 
+void InputLog::takeBackCommand() {
+    while (!entries_.empty()) {
+        const bool command = entries_.back().kind == Kind::Command;
+        entries_.pop_back();
+        if (command) return;
+    }
+}
+
 void InputLog::beginReplay() {
     queue_.assign(std::make_move_iterator(entries_.begin()),
                   std::make_move_iterator(entries_.end()));

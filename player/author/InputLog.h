@@ -23,6 +23,8 @@ public:
     // Live input, as the host takes it.
     void recordCommand(std::string text) { entries_.push_back({Kind::Command, std::move(text)}); }
     void recordAnswer(std::string text) { entries_.push_back({Kind::Answer, std::move(text)}); }
+    // The last command was taken back (undo): it goes, with the answers given after it.
+    void takeBackCommand();
 
     // The entries so far become the queue of a replay, and the log records afresh what the
     // replay uses of them.

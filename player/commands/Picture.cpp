@@ -43,6 +43,7 @@ void Engine::Impl::CmdPicture(std::string_view line) {
         y = EvalOperand(GetToken(line, ' ', 3), false);
     }
     GrpImage.draw(picture, x, y);
+    PictureName = name;
     host.pictureChanged();
 }
 

@@ -23,15 +23,11 @@ std::string shownPath(const std::filesystem::path& path) {
 
 std::filesystem::path Engine::Impl::SaveFilePath(std::string_view line) {
     const std::int32_t slot = EvalOperand(GetToken(line, ' ', 1), false);
-    return DataPath / (ScriptName + std::to_string(slot) + ".sav");
+    const std::string name = ScriptName + std::to_string(slot) + ".sav";
+    return (SaveFolder.empty() ? DataPath : SaveFolder) / name;
 }
 
-void Engine::Impl::CmdSave(std::string_view line) {
-    host.traceEvent("save", line);
-    const std::filesystem::path path = SaveFilePath(line);
-    std::error_code error;
-    if (std::filesystem::exists(path, error) && !AskYesNo(texts::SaveOverwrite())) return;
-
+save::GameState Engine::Impl::SavedState() const {
     save::GameState state;
     state.scene = CurScene;
     const Music::State music = Bgm.GetState();
@@ -43,6 +39,16 @@ void Engine::Impl::CmdSave(std::string_view line) {
     for (std::size_t i = 0; i < Game.ItemList.Count(); ++i)
         state.items.push_back(Game.ItemList.Items(i).Value);
     state.stack = GameStack;
+    return state;
+}
+
+void Engine::Impl::CmdSave(std::string_view line) {
+    host.traceEvent("save", line);
+    const std::filesystem::path path = SaveFilePath(line);
+    std::error_code error;
+    if (std::filesystem::exists(path, error) && !AskYesNo(texts::SaveOverwrite())) return;
+
+    const save::GameState state = SavedState();
     try {
         if (!Media.pictures) throw PictureError("no picture encoder");
         // An area never drawn is saved as what it shows: its size in the background colour.
@@ -65,7 +71,15 @@ void Engine::Impl::CmdLoad(std::string_view line) {
     host.traceEvent("load", line);
     // The music stops whatever follows, as it always has.
     StopBgm();
-    const std::filesystem::path path = SaveFilePath(line);
+    std::filesystem::path path = SaveFilePath(line);
+    // Saves moved out of a folder that cannot be written: one that shipped with the game
+    // still loads.
+    if (!SaveFolder.empty()) {
+        std::error_code error;
+        const std::filesystem::path beside = DataPath / path.filename();
+        if (!std::filesystem::exists(path, error) && std::filesystem::exists(beside, error))
+            path = beside;
+    }
     std::vector<Byte> bytes;
     try {
         std::error_code error;

@@ -5,7 +5,7 @@
 namespace vornal {
 
 void Engine::Impl::CmdTitle(std::string_view line) {
-    host.setCaption(TitleText(line));
+    SetCaption(TitleText(line));
 }
 
 void Engine::Impl::CmdScreen(std::string_view line) {

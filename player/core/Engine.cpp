@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "player/core/EngineImpl.h"
+#include "player/core/ResumeFile.h"
 
 namespace vornal {
 
@@ -145,6 +146,63 @@ bool Engine::ArchiveOpen() const {
 
 const std::vector<std::string>& Engine::OpeningProblems() const {
     return impl_->OpeningProblems;
+}
+
+std::optional<std::string> Engine::Undo() {
+    return impl_->UndoLast();
+}
+std::optional<std::string> Engine::UndoCommand() const {
+    const UndoHistory::Level* newest = impl_->History.newest();
+    if (!impl_->BetweenCommands() || !newest) return std::nullopt;
+    return newest->typed;
+}
+std::size_t Engine::UndoLevels() const {
+    return impl_->History.levels();
+}
+std::size_t Engine::UndoBytes() const {
+    return impl_->History.bytes();
+}
+
+std::vector<Byte> Engine::ResumePoint() const {
+    const std::optional<Snapshot> snapshot = impl_->ResumeSnapshot();
+    if (!snapshot) return {};
+    return resume::Encode(*snapshot, impl_->ScriptKey, impl_->Media.pictures);
+}
+
+bool Engine::Resume(std::vector<Byte> file) {
+    Impl& e = *impl_;
+    if (e.Game.ScriptLines.empty() || e.Halted || e.PassStarted || e.InPass) return false;
+    Snapshot snapshot;
+    try {
+        snapshot = resume::Decode(std::move(file), e.ScriptKey, e.Limits(), e.Media.pictures);
+    } catch (const save::SaveFormatError&) {
+        return false;
+    } catch (const PictureError&) {
+        return false;
+    }
+    e.History.clear();
+    e.Progressed = true;
+    try {
+        e.RestoreSnapshot(snapshot);
+    } catch (const GameReplaced&) {
+    }
+    return true;
+}
+
+std::uint64_t Engine::ScriptKey() const {
+    return impl_->ScriptKey;
+}
+const std::filesystem::path& Engine::DataFolder() const {
+    return impl_->DataPath;
+}
+void Engine::SetSaveFolder(const std::filesystem::path& folder) {
+    impl_->SaveFolder = folder;
+}
+const std::filesystem::path& Engine::SaveFolder() const {
+    return impl_->SaveFolder;
+}
+const std::string& Engine::PictureName() const {
+    return impl_->PictureName;
 }
 
 }  // namespace vornal

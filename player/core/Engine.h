@@ -28,6 +28,7 @@
 #include <string_view>
 #include <vector>
 
+#include "codec/Stream.h"
 #include "common/ScriptEncoding.h"
 #include "player/core/Host.h"
 #include "player/core/Media.h"
@@ -95,6 +96,39 @@ public:
     // entry 3 'ROOM.BMP': ..."), Shift-JIS: the game plays what it can, and the host names
     // these once, outside the game's text. Empty for a sound archive or a script.
     const std::vector<std::string>& OpeningProblems() const;
+
+    // Taking typed commands back. Each command typed while the game waits for one (or
+    // during a *WAIT) keeps the state just before it, in memory only, up to
+    // UndoHistory::kMaxLevels of them: flags, items, scene, stack, picture area, caption,
+    // message area, and the music as *LOAD brings it back. Undo() returns there and gives
+    // back the command's text; nullopt when nothing can be taken back, a pass is under way
+    // or the game has stopped. A new game forgets them.
+    std::optional<std::string> Undo();
+    // The command Undo() would take back now, without taking it back.
+    std::optional<std::string> UndoCommand() const;
+    std::size_t UndoLevels() const;
+    std::size_t UndoBytes() const;
+
+    // A resume point (player/core/ResumeFile.h): the game as it waits for a command now, or,
+    // while a pass is under way or after the game stopped, as it was before the last
+    // command. Empty when nothing was typed (or resumed) since the game was opened.
+    std::vector<Byte> ResumePoint() const;
+    // Continues the open game from a resume point, before its opening pass has run or
+    // between commands. False, with nothing changed, when the bytes are no resume point of
+    // this script; may show a song's error box like *LOAD.
+    bool Resume(std::vector<Byte> file);
+    // Which game is open: a hash of its script's bytes (0 when none is).
+    std::uint64_t ScriptKey() const;
+    // The folder the game's data files and, by default, its saves are in.
+    const std::filesystem::path& DataFolder() const;
+    // Where *SAVE and *LOAD keep their files instead of the game's folder (a folder that
+    // cannot be written); empty for the game's folder. A load that finds no file there
+    // tries the game's folder. Reset when a game is opened.
+    void SetSaveFolder(const std::filesystem::path& folder);
+    const std::filesystem::path& SaveFolder() const;
+    // The file name of the last picture drawn (Shift-JIS), the area's text alternative;
+    // empty when unknown (nothing drawn, or the area came from a save file).
+    const std::string& PictureName() const;
 
 private:
     struct Impl;

@@ -21,7 +21,10 @@
 #include "player/core/Media.h"
 #include "player/core/MessageArea.h"
 #include "player/core/PictureArea.h"
+#include "player/core/SaveFile.h"
 #include "player/core/ScriptModel.h"
+#include "player/core/Snapshot.h"
+#include "player/core/UndoHistory.h"
 #include "player/music/Music.h"
 
 namespace vornal {
@@ -64,6 +67,11 @@ struct Engine::Impl {
     bool ArchiveMode = false;
     std::unique_ptr<Stream> ArchiveStream;
     std::filesystem::path DataPath;
+    // Where *SAVE and *LOAD keep their files when the game's folder cannot be written.
+    std::filesystem::path SaveFolder;
+    std::uint64_t ScriptKey = 0;
+    std::string Caption;      // the window's, as the game last set it
+    std::string PictureName;  // the last picture drawn
     // Damaged data entries of the archive just opened (Engine::OpeningProblems()).
     std::vector<std::string> OpeningProblems;
     std::string ScriptName;
@@ -77,6 +85,11 @@ struct Engine::Impl {
 
     bool InputEnabled = true;
     bool TimerEnabled = false;
+
+    // The commands that can be taken back, and whether anything was typed (or resumed)
+    // since the game was opened.
+    UndoHistory History;
+    bool Progressed = false;
 
     // A pass has begun (input disabled) and not yet reached its end; it may span slices.
     bool PassStarted = false;
@@ -117,6 +130,17 @@ struct Engine::Impl {
 
     // Command input (Input.cpp).
     void ProcessInput(std::string_view typed);
+    void SetCaption(std::string_view text);
+
+    // Snapshots, undo and resume points (Snapshot.cpp).
+    // The game waits for a command (or in a *WAIT): no pass is under way or due.
+    bool BetweenCommands() const;
+    save::ScriptLimits Limits() const;
+    Snapshot TakeSnapshot() const;
+    // Throws what save::DecodeState throws, before anything has changed.
+    void RestoreSnapshot(const Snapshot& snapshot);
+    std::optional<std::string> UndoLast();
+    std::optional<Snapshot> ResumeSnapshot() const;
 
     // Modal host calls made during a pass; throw GameReplaced if the game changed meanwhile.
     template <typename Call>
@@ -186,6 +210,8 @@ struct Engine::Impl {
 
     // Save and load (commands/SaveLoad.cpp).
     std::filesystem::path SaveFilePath(std::string_view line);
+    // The state record's contents for the game as it is now.
+    save::GameState SavedState() const;
     void CmdSave(std::string_view line);
     void CmdLoad(std::string_view line);
 };

@@ -6,6 +6,11 @@ namespace vornal {
 
 void Engine::Impl::ProcessInput(std::string_view typed) {
     MsgMemo.trimBeforeEcho();
+    // Taken after the trim: a level holds at most the area's usual thousand lines.
+    if (BetweenCommands()) {
+        History.push(std::string(typed), TakeSnapshot());
+        Progressed = true;
+    }
     MsgMemo.append("> " + std::string(typed));
     auto block = MatchCommand(CmdList, typed);
     if (!block) {
@@ -19,6 +24,11 @@ void Engine::Impl::ProcessInput(std::string_view typed) {
     State = RunState::Run;
     PassStarted = false;
     if (!Halted) host.requestIdle();
+}
+
+void Engine::Impl::SetCaption(std::string_view text) {
+    Caption = text;
+    host.setCaption(text);
 }
 
 void Engine::Impl::ShowMessage(const std::string& text) {

@@ -28,6 +28,11 @@ void MessageArea::clear() {
     host_.messagesCleared();
 }
 
+void MessageArea::replace(std::vector<std::string> lines) {
+    clear();
+    if (!lines.empty()) appendLines(lines);
+}
+
 void MessageArea::removeFromTop(std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         bytes_ -= lines_.front().size();

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "player/core/Host.h"
 
@@ -30,6 +31,8 @@ public:
     void appendLines(std::span<std::string> lines);
     void trimBeforeEcho();
     void clear();
+    // The area becomes `lines` (a game taken back or resumed): cleared, then one addition.
+    void replace(std::vector<std::string> lines);
 
     const std::deque<std::string>& lines() const { return lines_; }
 

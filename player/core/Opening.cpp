@@ -10,6 +10,7 @@
 #include "common/SjisText.h"
 #include "player/core/EngineImpl.h"
 #include "player/core/ScriptText.h"
+#include "player/core/Snapshot.h"
 #include "player/core/Texts.h"
 
 namespace vornal {
@@ -46,6 +47,11 @@ void Engine::Impl::ResetGame(const std::filesystem::path& file) {
     State = RunState::Idle;
     PassStarted = false;
     Halted = false;
+    History.clear();
+    Progressed = false;
+    SaveFolder.clear();
+    ScriptKey = 0;
+    PictureName.clear();
     // Absolute, so that messages name the full path of a data file that was tried.
     std::error_code error;
     const std::filesystem::path full = std::filesystem::absolute(file, error);
@@ -157,9 +163,10 @@ bool Engine::Impl::InstallScript(std::span<const Byte> text, const std::filesyst
     if (start < 0) return FailOpening(texts::NoScene(displayName(file)));
 
     Game = std::move(model);
+    ScriptKey = ScriptDigest(text);
     for (const WindowSetup& setup : Game.WindowSetups) {
         if (setup.IsTitle)
-            host.setCaption(setup.Caption);
+            SetCaption(setup.Caption);
         else
             SetPictureAreaSize(setup.Width, setup.Height);
     }

@@ -19,9 +19,11 @@ std::int32_t readCount(MemoryStream& in, const char* what, std::int64_t width, s
     return n;
 }
 
+}  // namespace
+
 // Reads the record front to back; running past its end is a read error, which the caller
 // reports as a damaged file.
-GameState decodeState(std::vector<Byte> record, const ScriptLimits& limits) {
+GameState DecodeState(std::vector<Byte> record, const ScriptLimits& limits) {
     MemoryStream in(std::move(record));
     GameState state;
     const auto inScript = [&](std::int32_t line) { return line >= 0 && line <= limits.lineCount; };
@@ -59,8 +61,7 @@ GameState decodeState(std::vector<Byte> record, const ScriptLimits& limits) {
     return state;
 }
 
-// One member: its uncompressed size, then the LZSS data that decodes to exactly that.
-std::vector<Byte> readMember(MemoryStream& file, std::int32_t index, std::int64_t limit) {
+std::vector<Byte> ReadPackedMember(MemoryStream& file, std::int32_t index, std::int64_t limit) {
     MemoryStream member;
     file.setPosition(static_cast<std::int64_t>(kMagic.size()));
     ReadBundleMember(index, file, member);
@@ -78,15 +79,13 @@ std::vector<Byte> readMember(MemoryStream& file, std::int32_t index, std::int64_
     return bytes;
 }
 
-void addMember(StreamBundleWriter& bundle, std::span<const Byte> bytes) {
+void AddPackedMember(StreamBundleWriter& bundle, std::span<const Byte> bytes) {
     MemoryStream source(std::vector<Byte>(bytes.begin(), bytes.end()));
     MemoryStream member;
     member.writeInt32(static_cast<std::int32_t>(bytes.size()));
     TzmLZSSCompress().Compress(source, member, static_cast<std::int32_t>(bytes.size()));
     bundle.add(member);
 }
-
-}  // namespace
 
 std::vector<Byte> EncodeState(const GameState& state) {
     MemoryStream out;
@@ -114,8 +113,8 @@ std::vector<Byte> EncodeState(const GameState& state) {
 void WriteSaveFile(Stream& dest, std::span<const Byte> pictureBmp, std::span<const Byte> state) {
     dest.writeExact(kMagic);
     StreamBundleWriter bundle(dest, 2);
-    addMember(bundle, pictureBmp);
-    addMember(bundle, state);
+    AddPackedMember(bundle, pictureBmp);
+    AddPackedMember(bundle, state);
     bundle.finish();
 }
 
@@ -127,10 +126,10 @@ Contents ReadSaveFile(std::vector<Byte> file, const ScriptLimits& limits) {
     try {
         stream.setPosition(static_cast<std::int64_t>(kMagic.size()));
         if (stream.readInt32() != 2) throw SaveFormatError("the bundle does not hold two members");
-        contents.picture = readMember(stream, 0, kMaxPictureBytes);
-        std::vector<Byte> record = readMember(stream, 1, kMaxStateBytes);
+        contents.picture = ReadPackedMember(stream, 0, kMaxPictureBytes);
+        std::vector<Byte> record = ReadPackedMember(stream, 1, kMaxStateBytes);
         if (stream.remaining() != 0) throw SaveFormatError("bytes follow the last member");
-        contents.state = decodeState(std::move(record), limits);
+        contents.state = DecodeState(std::move(record), limits);
     } catch (const StreamError& error) {
         throw SaveFormatError(error.what());
     }

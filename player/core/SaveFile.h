@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "codec/Archive.h"
 #include "codec/Stream.h"
 #include "player/core/ScriptModel.h"
 
@@ -70,5 +71,15 @@ struct Contents {
 
 // Reads and checks a whole save file held in memory; throws SaveFormatError.
 Contents ReadSaveFile(std::vector<Byte> file, const ScriptLimits& limits);
+
+// The parts, shared with the resume file (player/core/ResumeFile.h), which is built the same
+// way behind a magic of the same length.
+// Checks a state record against the script; throws SaveFormatError (or StreamError when it
+// is cut short).
+GameState DecodeState(std::vector<Byte> record, const ScriptLimits& limits);
+// A member of the bundle after the magic: its uncompressed size, then the LZSS data that
+// decodes to exactly that; at most `limit` bytes. Throws SaveFormatError or StreamError.
+std::vector<Byte> ReadPackedMember(MemoryStream& file, std::int32_t index, std::int64_t limit);
+void AddPackedMember(StreamBundleWriter& bundle, std::span<const Byte> bytes);
 
 }  // namespace vornal::save

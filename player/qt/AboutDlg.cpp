@@ -17,6 +17,8 @@ TAboutDlg::TAboutDlg(QWidget* parent)
       maker_(QStringLiteral("VORNAL for Linux developers"), this),
       okButton_(QStringLiteral("OK"), this) {
     setWindowTitle(QStringLiteral("VORNALのバージョン情報"));
+    setAccessibleName(QStringLiteral("VORNALのバージョン情報"));
+    okButton_.setAccessibleName(QStringLiteral("OK"));
     setFixedSize(372, 166);
     setFont(gothicFont(12));
 

@@ -20,6 +20,9 @@ TInputDlg::TInputDlg(QWidget* parent)
       okBtn_(QStringLiteral("OK"), this),
       inputEdit_(this) {
     setWindowTitle(QStringLiteral("入力"));
+    setAccessibleName(QStringLiteral("入力"));
+    inputEdit_.setAccessibleName(QStringLiteral("答え"));
+    okBtn_.setAccessibleName(QStringLiteral("OK"));
     setFont(gothicFont(12));
     setFixedSize(387, 80);
 
@@ -42,13 +45,17 @@ TInputDlg::TInputDlg(QWidget* parent)
 }
 
 QString TInputDlg::ask(const QString& prompt) {
+    prepare(prompt);
+    exec();
+    return inputEdit_.text();
+}
+
+void TInputDlg::prepare(const QString& prompt) {
     inputLabel_.setText(prompt);
     inputLabel_.adjustSize();
     // A long prompt widens the label past the dialog rather than wrapping.
     inputLabel_.resize(std::max(kMinLabelWidth, inputLabel_.width()), inputLabel_.height());
     inputEdit_.clear();
-    exec();
-    return inputEdit_.text();
 }
 
 void TInputDlg::showEvent(QShowEvent* event) {

@@ -16,6 +16,8 @@ public:
     // Shows the dialog modally once with `prompt` and an empty edit; returns the
     // edit's text however the dialog was closed.
     QString ask(const QString& prompt);
+    // The same, for a caller that shows the dialog itself: sets the prompt, empties the edit.
+    void prepare(const QString& prompt);
 
     // Parts, for tests.
     QLabel& InputLabel() { return inputLabel_; }

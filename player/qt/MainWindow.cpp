@@ -1,9 +1,10 @@
 #include "player/qt/MainWindow.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -13,7 +14,6 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <algorithm>
-#include <climits>
 #include <exception>
 
 #include "common/SjisText.h"
@@ -22,6 +22,7 @@
 #include "player/media/QtBitmap.h"
 #include "player/qt/Appearance.h"
 #include "player/qt/OpenFilter.h"
+#include "player/qt/SettingsDlg.h"
 
 namespace vornal::qt {
 
@@ -53,7 +54,8 @@ TForm1::TForm1(const MediaOptions& media, QWidget* parent)
       cmdEdit_(&client_),
       button1_(QStringLiteral("入力"), &client_),
       aboutDlg_(this),
-      inputDlg_(this) {
+      inputDlg_(this),
+      waits_(*this) {
     setWindowTitle(QStringLiteral("VORNAL"));
     setWindowIcon(playerIcon());
     setFont(gothicFont(12));
@@ -87,6 +89,13 @@ TForm1::TForm1(const MediaOptions& media, QWidget* parent)
     });
     musicMenu_ = std::make_unique<MusicMenu>(mainMenu1_, *media_, *this);
     engine_ = std::make_unique<Engine>(*this, media_->services());
+    keeper_ = std::make_unique<SessionKeeper>(*this, *engine_);
+    desktopPalette_ = palette();
+    // The volumes the media were made with: the command line's, or else the remembered ones.
+    WindowSettings settings = WindowSettings::load();
+    settings.musicVolume = media_->musicVolume();
+    settings.soundVolume = media_->soundVolume();
+    ApplySettings(settings);
 }
 
 TForm1::~TForm1() = default;
@@ -95,9 +104,32 @@ void TForm1::buildMenu() {
     QMenu* file = mainMenu1_.addMenu(QStringLiteral("ファイル(&F)"));
     connect(file->addAction(QStringLiteral("スクリプトを開く(&F)")), &QAction::triggered, this,
             &TForm1::F1Click);
+    saveStoryAction_ = file->addAction(QStringLiteral("物語を保存(&S)..."));
+    connect(saveStoryAction_, &QAction::triggered, this, [this] { keeper_->saveStory(); });
+    recordAction_ = file->addAction(QStringLiteral("物語を自動で記録(&R)"));
+    recordAction_->setCheckable(true);
+    connect(recordAction_, &QAction::triggered, this, [this](bool on) {
+        WindowSettings next = settings_;
+        next.recordSessions = on;
+        ApplySettings(next);
+        settings_.save();
+    });
     file->addSeparator();
     connect(file->addAction(QStringLiteral("終了(&X)")), &QAction::triggered, this,
             &TForm1::Exit1Click);
+    QMenu* edit = mainMenu1_.addMenu(QStringLiteral("編集(&E)"));
+    undoAction_ = edit->addAction(QStringLiteral("一手戻す(&U)"));
+    // Not Ctrl+Z nor Alt+Backspace: those are the command line's own undo of its text.
+    undoAction_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Z));
+    connect(undoAction_, &QAction::triggered, this, [this] { UndoClick(); });
+    QMenu* view = mainMenu1_.addMenu(QStringLiteral("表示(&V)"));
+    fullScreenAction_ = view->addAction(QStringLiteral("全画面表示(&F)"));
+    fullScreenAction_->setCheckable(true);
+    fullScreenAction_->setShortcut(QKeySequence(Qt::Key_F11));
+    connect(fullScreenAction_, &QAction::triggered, this, &TForm1::FullScreenClick);
+    view->addSeparator();
+    connect(view->addAction(QStringLiteral("設定(&S)...")), &QAction::triggered, this,
+            &TForm1::SettingsClick);
     QMenu* help = mainMenu1_.addMenu(QStringLiteral("ヘルプ(&H)"));
     connect(help->addAction(QStringLiteral("バージョン情報(&A)")), &QAction::triggered, this,
             &TForm1::A1Click);
@@ -145,6 +177,14 @@ void TForm1::buildClient() {
     setTabOrder(&cmdEdit_, &button1_);
     setTabOrder(&button1_, &msgMemo_);
     cmdEdit_.setFocus(Qt::OtherFocusReason);
+
+    // Names for screen readers; the picture's changes with what it shows.
+    mainMenu1_.setAccessibleName(QStringLiteral("メニュー"));
+    grpImage_.setAccessibleName(QStringLiteral("画像"));
+    msgMemo_.setAccessibleName(QStringLiteral("メッセージ"));
+    cmdEdit_.setAccessibleName(QStringLiteral("コマンド"));
+    button1_.setAccessibleName(QStringLiteral("入力"));
+    haltedLine_.setAccessibleName(QStringLiteral("ゲームの状態"));
 }
 
 bool TForm1::OpenGame(const QString& file) {
@@ -155,6 +195,8 @@ bool TForm1::OpenGame(const QString& file) {
     const QByteArray name = QFile::encodeName(info.absoluteFilePath());
     haltedLine_.hide();
     haltedLine_.clear();
+    // The game left for another is kept to resume, as if the window had closed.
+    keeper_->keepResumePoint();
     try {
         game_ = std::filesystem::path(name.toStdString());
         log_ = InputLog{};
@@ -183,16 +225,38 @@ bool TForm1::OpenGame(const QString& file) {
         box.setTextFormat(Qt::PlainText);
         box.exec();
     }
+    keeper_->gameOpened(info.absoluteFilePath());
+    // The opening pass waits for the answer: resuming replaces it.
+    idleHeld_ = true;
+    // Not with live reload: its replay starts from the opening, not from a resumed game.
+    const bool resumed = !liveReload_ && keeper_->offerResume();
+    idleHeld_ = false;
+    if (resumed) {
+        clearAndFocusInput();
+    } else if (engine_->HasWork()) {
+        requestIdle();
+    }
     return true;
 }
 
 void TForm1::StopForSignal(int exitCode) {
     stopping_ = true;
+    waits_.stopAll();
     QCoreApplication::exit(exitCode);
 }
 
+void TForm1::closeEvent(QCloseEvent* event) {
+    keeper_->keepResumePoint();
+    // A pass that waits for a sound or an answer is abandoned, and the program ends now.
+    if (waits_.waiting()) {
+        stopping_ = true;
+        waits_.stopAll();
+    }
+    QWidget::closeEvent(event);
+}
+
 void TForm1::throwIfStopping() const {
-    if (stopping_) throw WindowStopping{};
+    if (stopping_ || waits_.stopped()) throw WindowStopping{};
 }
 
 void TForm1::SetRandomSeed(std::uint32_t seed) {
@@ -279,7 +343,7 @@ void TForm1::Button1Click() {
 void TForm1::runIdle() {
     // A modal dialog opened by a pass runs a nested loop in which this timer fires
     // again; the pass on the stack goes on when the dialog closes.
-    if (inIdle_) return;
+    if (inIdle_ || idleHeld_) return;
     inIdle_ = true;
     try {
         engine_->AppIdle();
@@ -316,7 +380,8 @@ void TForm1::showMidiError(std::string_view text) {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("MIDI PLAY ERROR"), fromGame(text),
                     QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
-    box.exec();
+    box.setAccessibleName(QStringLiteral("MIDI PLAY ERROR"));
+    waits_.runDialog(box);
     throwIfStopping();
 }
 
@@ -336,16 +401,17 @@ void TForm1::setGameTimerEnabled(bool enabled) {
 void TForm1::linesAppended(std::span<const std::string> lines) {
     if (lines.empty()) return;
     // A cursor rather than appendPlainText, which folds an empty first line away and
-    // would put the view out of step with the engine's lines.
+    // would put the view out of step with the engine's lines. Each line is its own edit, so
+    // a screen reader hears of each new line as it is inserted.
     QTextCursor cursor(msgMemo_.document());
-    cursor.beginEditBlock();
     cursor.movePosition(QTextCursor::End);
     for (const std::string& line : lines) {
+        const QString text = fromGame(line);
         if (memoLines_ > 0) cursor.insertBlock();
-        cursor.insertText(fromGame(line));
+        cursor.insertText(text);
         ++memoLines_;
+        keeper_->storyLine(text.toStdString());
     }
-    cursor.endEditBlock();
     scrollToEnd();
 }
 
@@ -376,6 +442,14 @@ void TForm1::scrollToEnd() {
 void TForm1::enableInput(bool enabled) {
     cmdEdit_.setEnabled(enabled);
     button1_.setEnabled(enabled);
+    // Enabled in the middle of a pass (*SETINPUT 1 before a *WAIT): the keyboard comes back to
+    // the command line, whose last command is selected so that typing replaces it. Not taken
+    // from a box that has it.
+    const QWidget* focus = QApplication::focusWidget();
+    if (enabled && !cmdEdit_.hasFocus() && (!focus || focus->window() == this)) {
+        cmdEdit_.setFocus(Qt::OtherFocusReason);
+        cmdEdit_.selectAll();
+    }
 }
 
 void TForm1::clearAndFocusInput() {
@@ -388,25 +462,47 @@ void TForm1::setCaption(std::string_view text) {
 }
 
 void TForm1::setPictureAreaSize(int width, int height) {
-    width = std::clamp(width, 0, kMaxPictureSide);
-    height = std::clamp(height, 0, kMaxPictureSide);
-    client_.setFixedSize(width + kFrameWidth, height + kFrameHeight);
+    pictureArea_ =
+        QSize(std::clamp(width, 0, kMaxPictureSide), std::clamp(height, 0, kMaxPictureSide));
+    relayout();
+}
+
+void TForm1::relayout() {
+    grpImage_.setAreaSize(pictureArea_);
+    const bool free = isFullScreen() || settings_.zoom == PictureZoom::Fit;
+    grpImage_.setZoom(isFullScreen() ? PictureZoom::Fit : settings_.zoom, settings_.smooth);
+    const int factor = free ? 1 : grpImage_.zoomFactor();
+    const QSize client(pictureArea_.width() * factor + kFrameWidth,
+                       pictureArea_.height() * factor + kFrameHeight);
+    if (free) {
+        layout_.setSizeConstraint(QLayout::SetMinimumSize);
+        client_.setMinimumSize(client);
+        client_.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    } else {
+        layout_.setSizeConstraint(QLayout::SetFixedSize);
+        client_.setFixedSize(client);
+    }
 }
 
 // The control changes size with *SCREEN; the bitmap keeps its own.
 void TForm1::pictureChanged() {
     grpImage_.setImage(toQImage(engine_->Picture().bitmap()));
+    describePicture();
+}
+
+void TForm1::describePicture() {
+    const std::string& name = engine_->PictureName();
+    grpImage_.setAccessibleName(name.empty() ? QStringLiteral("画像")
+                                             : QStringLiteral("画像: ") + fromGame(name));
 }
 
 void TForm1::waitForSound(std::chrono::milliseconds length) {
     if (log_.replaying()) return;
-    // As under a modal dialog: the window paints and can be moved, typing waits until the
-    // sound is over, and the engine keeps its timers from starting another pass.
+    // As under a dialog: the window paints and can be moved or closed, typing waits until
+    // the sound is over, and the engine keeps its timers from starting another pass.
     throwIfStopping();
-    QEventLoop loop;
-    QTimer::singleShot(std::min(length, std::chrono::milliseconds(INT_MAX)), Qt::PreciseTimer,
-                       &loop, &QEventLoop::quit);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    waits_.sleep(length);
     throwIfStopping();
 }
 
@@ -416,7 +512,8 @@ void TForm1::showMessage(std::string_view text) {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("VORNAL"), fromGame(text), QMessageBox::Ok,
                     this);
     box.setTextFormat(Qt::PlainText);
-    box.exec();
+    box.setAccessibleName(QStringLiteral("メッセージ"));
+    waits_.runDialog(box);
     throwIfStopping();
 }
 
@@ -428,7 +525,9 @@ bool TForm1::askYesNo(std::string_view question) {
                     QMessageBox::Yes | QMessageBox::No, this);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Yes);
-    const bool yes = box.exec() == QMessageBox::Yes;
+    box.setAccessibleName(QStringLiteral("選択"));
+    waits_.runDialog(box);
+    const bool yes = box.clickedButton() == box.button(QMessageBox::Yes);
     throwIfStopping();
     if (liveReload_) log_.recordAnswer(yes ? "yes" : "no");
     return yes;
@@ -437,10 +536,71 @@ bool TForm1::askYesNo(std::string_view question) {
 std::string TForm1::askInput(std::string_view prompt) {
     throwIfStopping();
     if (auto answer = log_.nextAnswer()) return *answer;
-    std::string answer = toGame(inputDlg_.ask(fromGame(prompt)));
+    inputDlg_.prepare(fromGame(prompt));
+    waits_.runDialog(inputDlg_);
+    std::string answer = toGame(inputDlg_.InputEdit().text());
     throwIfStopping();
     if (liveReload_) log_.recordAnswer(answer);
     return answer;
+}
+
+bool TForm1::UndoClick() {
+    // Never inside a pass: its boxes and sounds hold the window's input, and the engine
+    // refuses as well.
+    if (inIdle_ || waits_.waiting()) return false;
+    std::optional<std::string> typed;
+    try {
+        typed = engine_->Undo();
+    } catch (const WindowStopping&) {
+        return false;
+    } catch (const std::exception& e) {
+        reportError(QStringLiteral("Undo"), e);
+        return false;
+    }
+    if (!typed) {
+        QApplication::beep();
+        return false;
+    }
+    if (liveReload_) log_.takeBackCommand();
+    const QString command = fromGame(*typed);
+    keeper_->undone(command.toStdString());
+    // The command comes back to the command line, selected: Enter types it again, anything
+    // else replaces it.
+    if (cmdEdit_.isEnabled()) {
+        cmdEdit_.setText(command);
+        cmdEdit_.selectAll();
+        cmdEdit_.setFocus(Qt::OtherFocusReason);
+    }
+    return true;
+}
+
+void TForm1::SettingsClick() {
+    SettingsDlg dialog(this);
+    dialog.setSettings(settings_);
+    if (dialog.exec() != QDialog::Accepted) return;
+    ApplySettings(dialog.settings());
+    settings_.save();
+}
+
+void TForm1::ApplySettings(const WindowSettings& settings) {
+    settings_ = settings;
+    msgMemo_.setFont(settings_.messageFont());
+    setPalette(settings_.palette(desktopPalette_));
+    relayout();
+    recordAction_->setChecked(settings_.recordSessions);
+    keeper_->setRecording(settings_.recordSessions);
+    media_->setMusicVolume(settings_.musicVolume);
+    media_->setSoundVolume(settings_.soundVolume);
+}
+
+void TForm1::FullScreenClick() {
+    if (isFullScreen()) {
+        showNormal();
+    } else {
+        showFullScreen();
+    }
+    fullScreenAction_->setChecked(isFullScreen());
+    relayout();
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {

@@ -26,7 +26,10 @@
 #include "player/qt/InputDlg.h"
 #include "player/qt/LiveReload.h"
 #include "player/qt/MusicMenu.h"
+#include "player/qt/NestedWaits.h"
 #include "player/qt/PictureView.h"
+#include "player/qt/SessionKeeper.h"
+#include "player/qt/WindowSettings.h"
 
 namespace vornal::qt {
 
@@ -67,6 +70,14 @@ public:
     void Exit1Click();
     void A1Click();
     void Button1Click();
+    // Takes the last typed command back (編集 → 一手戻す, Alt+Z); false when there
+    // was nothing to take back.
+    bool UndoClick();
+    // 表示 → 設定: the settings dialog; what it returns is applied and remembered.
+    void SettingsClick();
+    void FullScreenClick();
+    void ApplySettings(const WindowSettings& settings);
+    const WindowSettings& Settings() const { return settings_; }
 
     // Parts, for tests.
     Engine& GameEngine() { return *engine_; }
@@ -81,9 +92,16 @@ public:
     QLabel& HaltedLine() { return haltedLine_; }
     PlayerMedia& Media() { return *media_; }
     QTimer& GameTimer() { return gameTimer_; }
+    SessionKeeper& Keeper() { return *keeper_; }
+    QAction& UndoAction() { return *undoAction_; }
+    QAction& RecordAction() { return *recordAction_; }
+    QAction& FullScreenAction() { return *fullScreenAction_; }
+    QAction& SaveStoryAction() { return *saveStoryAction_; }
     TAboutDlg& AboutDlg() { return aboutDlg_; }
     TInputDlg& InputDlg() { return inputDlg_; }
     bool IdlePending() const { return idleTimer_.isActive(); }
+    // A pass waits for a sound or a box.
+    bool Waiting() const { return waits_.waiting(); }
 
     // Host
     void linesAppended(std::span<const std::string> lines) override;
@@ -105,6 +123,7 @@ public:
     void gameHalted(std::string_view reason) override;
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -116,6 +135,10 @@ private:
     void reportError(const QString& what, const std::exception& error);
     void showMediaNotice(const std::string& text);
     void throwIfStopping() const;
+    // Sizes the client for the picture area at the zoom in force; fitted or full screen the
+    // window may grow.
+    void relayout();
+    void describePicture();
 
     // Declared parents before children: members are destroyed in reverse order, so
     // every child goes before the widget that holds it.
@@ -141,13 +164,23 @@ private:
     InputLog log_;
     std::unique_ptr<LiveReload> watch_;
     std::unique_ptr<QMessageBox> reloadNotice_;
-    std::size_t memoLines_ = 0;  // lines shown in MsgMemo, in step with the engine's
-    bool inIdle_ = false;        // an AppIdle call is on the stack (modal dialogs nest)
-    bool stopping_ = false;      // a stop signal came; the event loops are ending
+    std::size_t memoLines_ = 0;    // lines shown in MsgMemo, in step with the engine's
+    bool inIdle_ = false;          // an AppIdle call is on the stack (modal dialogs nest)
+    bool stopping_ = false;        // a stop signal came or the window closed: waits end
+    bool idleHeld_ = false;        // asking whether to resume: the opening pass waits
+    QSize pictureArea_{270, 183};  // the game's picture area at 1×
+    WindowSettings settings_;
+    QPalette desktopPalette_;
+    NestedWaits waits_;
+    QAction* undoAction_ = nullptr;
+    QAction* recordAction_ = nullptr;
+    QAction* fullScreenAction_ = nullptr;
+    QAction* saveStoryAction_ = nullptr;
     std::unique_ptr<QMessageBox> mediaNotice_;  // not modal: it may come in the middle of a pass
     std::unique_ptr<PlayerMedia> media_;
     std::unique_ptr<MusicMenu> musicMenu_;
-    std::unique_ptr<Engine> engine_;  // last: it may talk to the widgets while built
+    std::unique_ptr<Engine> engine_;  // it may talk to the widgets while built
+    std::unique_ptr<SessionKeeper> keeper_;
 };
 
 }  // namespace vornal::qt

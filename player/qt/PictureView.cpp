@@ -1,5 +1,7 @@
 #include "player/qt/PictureView.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -7,28 +9,64 @@
 
 namespace vornal::qt {
 
-PictureView::PictureView(QWidget* parent) : QWidget(parent) {}
+namespace {
+
+// A screen reader is told the area is a picture; its name says which.
+QAccessibleInterface* pictureAccessible(const QString&, QObject* object) {
+    if (auto* view = dynamic_cast<PictureView*>(object))
+        return new QAccessibleWidget(view, QAccessible::Graphic);
+    return nullptr;
+}
+
+}  // namespace
+
+PictureView::PictureView(QWidget* parent) : QWidget(parent) {
+    static const bool installed = [] {
+        QAccessible::installFactory(pictureAccessible);
+        return true;
+    }();
+    (void)installed;
+}
 
 void PictureView::setImage(QImage image) {
     image_ = std::move(image);
     update();
 }
 
-int PictureView::pixelScale(qreal devicePixelRatio) {
-    // The small margin keeps a ratio of 2 that arrives as 1.9999999 at 2.
-    return std::max(1, static_cast<int>(std::floor(devicePixelRatio + 1e-6)));
+void PictureView::setAreaSize(QSize size) {
+    area_ = size;
+    update();
+}
+
+void PictureView::setZoom(PictureZoom zoom, bool smooth) {
+    zoom_ = zoom;
+    smooth_ = smooth;
+    update();
+}
+
+QRectF PictureView::imageRect() const {
+    if (zoom_ != PictureZoom::Fit) {
+        const qreal scale = zoomFactor();
+        return {0, 0, image_.width() * scale, image_.height() * scale};
+    }
+    if (area_.isEmpty()) return {};
+    qreal scale = std::min(qreal(width()) / area_.width(), qreal(height()) / area_.height());
+    if (!smooth_) {
+        // Whole device pixels per picture pixel, never fewer than one. The small margin keeps
+        // a ratio of 2 that arrives as 1.9999999 at 2.
+        const qreal ratio = devicePixelRatioF();
+        scale = std::max(1.0, std::floor(scale * ratio + 1e-6)) / ratio;
+    }
+    const QSizeF shown(area_.width() * scale, area_.height() * scale);
+    const QPointF origin((width() - shown.width()) / 2, (height() - shown.height()) / 2);
+    return {origin, QSizeF(image_.width() * scale, image_.height() * scale)};
 }
 
 void PictureView::paintEvent(QPaintEvent*) {
     if (image_.isNull()) return;
     QPainter painter(this);
-    const qreal ratio = devicePixelRatioF();
-    // Drawn at (ratio / scale) image pixels per point, that is `scale` device pixels per
-    // image pixel: a whole number, so the nearest-pixel scaling stays sharp.
-    QImage shown = image_;
-    shown.setDevicePixelRatio(ratio / pixelScale(ratio));
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(QPointF(0, 0), shown);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth_);
+    painter.drawImage(imageRect(), image_);
 }
 
 }  // namespace vornal::qt

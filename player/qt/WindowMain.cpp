@@ -53,6 +53,8 @@ int runWindow(int argc, char** argv) {
     MediaOptions media;
     bool optionsEnded = false;
     bool outputGiven = false;
+    bool musicVolumeGiven = false;
+    bool soundVolumeGiven = false;
     std::optional<std::uint32_t> seed;
     std::optional<ScriptEncoding> encoding;
     bool watch = false;
@@ -104,8 +106,9 @@ int runWindow(int argc, char** argv) {
                          args[i].toStdString());
                 return 2;
             }
-            (arg == QLatin1String("--music-volume") ? media.musicVolume : media.soundVolume) =
-                *volume;
+            const bool music = arg == QLatin1String("--music-volume");
+            (music ? media.musicVolume : media.soundVolume) = *volume;
+            (music ? musicVolumeGiven : soundVolumeGiven) = true;
         } else if (!optionsEnded && arg.startsWith(QLatin1Char('-'))) {
             usageError("unknown option " + arg.toStdString());
             return 2;
@@ -118,6 +121,10 @@ int runWindow(int argc, char** argv) {
     }
 
     qt::MusicMenu::applyRemembered(media, outputGiven, media.mute);
+    // The settings dialog's volumes, unless the command line set them for this run.
+    const qt::WindowSettings remembered = qt::WindowSettings::load();
+    if (!musicVolumeGiven) media.musicVolume = remembered.musicVolume;
+    if (!soundVolumeGiven) media.soundVolume = remembered.soundVolume;
     qt::TForm1 form(media);
     // SIGINT, SIGTERM and SIGHUP end the window in order: the music's file is completed
     // and the status tells which signal it was.

@@ -27,12 +27,17 @@ std::string_view trimBlanks(std::string_view s) {
 
 std::string_view escapePrefix(std::string_view utf8) {
     static constexpr std::string_view kTags[] = {
-        "[message]", "[yes/no]", "[input]", "[answer]", "[trace]", "[end of input]", "[reloaded]"};
+        "[message]", "[yes/no]", "[input]", "[answer]", "[trace]", "[undo]", "[end of input]",
+        "[reloaded]"};
     if (utf8.starts_with('\\')) return "\\";
     for (const std::string_view tag : kTags) {
         if (utf8.starts_with(tag)) return "\\";
     }
     return {};
+}
+
+bool isUndoLine(std::string_view utf8) {
+    return trimBlanks(utf8) == "/undo";
 }
 
 bool isYesAnswer(std::string_view utf8) {
@@ -85,10 +90,11 @@ void TtyHost::writeGameText(std::string_view text, std::string_view tag) {
 }
 
 void TtyHost::writeTrace(std::string_view what) {
-    if (settings_.trace) writeLine("[trace] " + std::string(what));
+    if (settings_.trace && !quiet_) writeLine("[trace] " + std::string(what));
 }
 
 void TtyHost::linesAppended(std::span<const std::string> lines) {
+    if (quiet_) return;
     for (const std::string& line : lines)
         writeGameText(line);
 }
@@ -97,6 +103,7 @@ void TtyHost::linesAppended(std::span<const std::string> lines) {
 void TtyHost::linesRemovedFromTop(std::size_t) {}
 
 void TtyHost::messagesCleared() {
+    if (quiet_) return;
     if (settings_.terminal) console::raw(out_, kClearScreen);
     writeTrace("cls");
 }
@@ -219,6 +226,10 @@ void TtyHost::gameHalted(std::string_view reason) {
     // Not part of the transcript: the game's text stays what it was.
     flush();
     console::line(stderr, "[halted] " + visibleText(sjis::toUtf8(reason)));
+}
+
+void TtyHost::undone(const std::optional<std::string>& typed) {
+    writeLine(typed ? "[undo] " + sjis::toUtf8(*typed) : std::string("[undo]"));
 }
 
 void TtyHost::flush() {

@@ -57,6 +57,12 @@ public:
     // Ends holding; returns the held messages (Shift-JIS) and forgets them.
     std::vector<std::string> releaseMessages();
 
+    // While quiet, the message area's changes and trace lines are not written (a game taken
+    // back restores lines already on the screen); messages and questions still are.
+    void setQuiet(bool quiet) { quiet_ = quiet; }
+    // "[undo] TEXT" for the command taken back, "[undo]" alone when there was none.
+    void undone(const std::optional<std::string>& typed);
+
     bool timerEnabled() const { return nextTick_.has_value(); }
     // When the game timer's next tick is due; only while it is enabled.
     Clock::time_point nextTick() const { return *nextTick_; }
@@ -86,8 +92,13 @@ private:
     std::optional<Clock::time_point> nextTick_;
     InputLog* log_ = nullptr;
     bool holding_ = false;
+    bool quiet_ = false;
     std::vector<std::string> held_;
 };
+
+// A line of input that takes the last command back rather than reaching the game: "/undo",
+// blanks around ignored. No command pattern can ask for a '/' (it separates alternatives).
+bool isUndoLine(std::string_view utf8);
 
 // True for the answers that mean Yes: y, yes (any letter case) and はい, blanks around ignored.
 bool isYesAnswer(std::string_view utf8);

@@ -77,6 +77,7 @@ std::string ttyUsage() {
            "Plays GAME (a .vns script or .vnp archive) in the terminal.\n"
            "Typed commands are read from standard input, one per line; the game's text\n"
            "is written to standard output, one line per line of the message area.\n"
+           "A line \"/undo\" takes the last command back ([undo] in the output).\n"
            "\n"
            "  --trace    also write a [trace] line for each window, media and save event\n"
            "  --fast     do not sleep during *WAIT (its timer ticks come at once); sound\n"

@@ -11,6 +11,7 @@
 #include "player/author/Replay.h"
 #include "player/author/Seed.h"
 #include "player/media/PictureFiles.h"
+#include "player/session/UserData.h"
 #include "player/tty/TtyAbort.h"
 
 namespace vornal::tty {
@@ -89,6 +90,7 @@ int TtySession::open() {
         // Named once, on standard error: they are about the game's file, not its text.
         for (const std::string& problem : engine_.OpeningProblems())
             complain(visibleText(sjis::toUtf8(problem)));
+        moveSavesIfNeeded();
         for (const std::string& message : messages)
             host_.showMessage(message);
         return 0;
@@ -98,6 +100,21 @@ int TtySession::open() {
     for (const std::string& message : messages)
         complain("cannot open " + game + ": " + visibleText(sjis::toUtf8(message)));
     return 1;
+}
+
+// A game whose folder cannot be written saves into the user's data folder instead.
+void TtySession::moveSavesIfNeeded() {
+    const std::filesystem::path data = session::dataFolderFromEnvironment();
+    try {
+        const std::optional<std::filesystem::path> folder = session::savesFolder(
+            engine_.DataFolder(), data, session::gameStem(options_.game, engine_.ScriptKey()));
+        if (!folder) return;
+        engine_.SetSaveFolder(*folder);
+        complain("the game's folder cannot be written; its saves go to " + folder->string());
+    } catch (const std::filesystem::filesystem_error& error) {
+        complain(std::string("the game's folder cannot be written, nor ") + error.path1().string() +
+                 ": " + error.code().message());
+    }
 }
 
 // The engine is in a *WAIT: deliver the next tick, or a command typed during the pause
@@ -145,6 +162,10 @@ TtySession::Step TtySession::readCommand() {
     std::string line;
     switch (input_.readLine(line)) {
         case LineInput::Status::Line:
+            if (isUndoLine(line)) {
+                undo();
+                return Step::Continue;
+            }
             if (watcher_) log_.recordCommand(sjis::fromUtf8(line));
             engine_.ProcessInput(sjis::fromUtf8(line));
             return Step::Continue;
@@ -156,6 +177,23 @@ TtySession::Step TtySession::readCommand() {
             break;
     }
     return Step::Interrupted;
+}
+
+// The game's state goes back; what was written stays written, so the restored message area
+// is not written again.
+// Said first, as an echo is: what the undo brings about (the music's log) follows it.
+void TtySession::undo() {
+    const std::optional<std::string> typed = engine_.UndoCommand();
+    host_.undone(typed);
+    if (watcher_ && typed) log_.takeBackCommand();
+    host_.setQuiet(true);
+    try {
+        engine_.Undo();
+    } catch (...) {
+        host_.setQuiet(false);
+        throw;
+    }
+    host_.setQuiet(false);
 }
 
 int TtySession::run() {

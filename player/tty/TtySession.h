@@ -29,8 +29,10 @@ private:
 
     int play();
     int open();
+    void moveSavesIfNeeded();
     Step waitStep();
     Step readCommand();
+    void undo();
     // Live reload: the game opened again and what was typed replayed, if it still opens.
     void reload();
     void noteChanges();

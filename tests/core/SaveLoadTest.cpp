@@ -8,6 +8,7 @@
 #include "player/music/Music.h"
 #include "tests/codec/SmallDisk.h"
 #include "tests/core/EngineFixture.h"
+#include "tests/core/RawPictures.h"
 #include "tests/packer/TempFolder.h"
 
 namespace vornal::test {
@@ -15,38 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
-
-// Pictures as raw pixels behind a tag: enough to see that the area travels through the
-// file (the real BMP coding has tests of its own).
-class RawPictures final : public PictureCodec {
-public:
-    Bitmap decode(std::span<const Byte> data, PictureFormat) const override {
-        if (data.size() < 12 || std::memcmp(data.data(), "RAW:", 4) != 0)
-            throw PictureError("not raw");
-        Bitmap b;
-        std::memcpy(&b.width, data.data() + 4, 4);
-        std::memcpy(&b.height, data.data() + 8, 4);
-        b.pixels.resize(static_cast<std::size_t>(b.width) * b.height);
-        if (data.size() != 12 + b.pixels.size() * 4) throw PictureError("cut short");
-        std::memcpy(b.pixels.data(), data.data() + 12, b.pixels.size() * 4);
-        return b;
-    }
-    std::vector<Byte> encodeBmp(const Bitmap& b) const override {
-        std::vector<Byte> out(12 + b.pixels.size() * 4);
-        std::memcpy(out.data(), "RAW:", 4);
-        std::memcpy(out.data() + 4, &b.width, 4);
-        std::memcpy(out.data() + 8, &b.height, 4);
-        std::memcpy(out.data() + 12, b.pixels.data(), b.pixels.size() * 4);
-        return out;
-    }
-};
-
-// A red 2 x 1 picture, for *PICTURE to draw.
-std::string redPicture() {
-    Bitmap b{2, 1, {0xFF0000, 0xFF0000}};
-    const std::vector<Byte> raw = RawPictures().encodeBmp(b);
-    return std::string(raw.begin(), raw.end());
-}
 
 constexpr std::string_view kScript = R"(*ITEM
 key 1

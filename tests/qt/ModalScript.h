@@ -3,7 +3,8 @@
 // and acts only once that dialog is the visible modal one. A dialog that does not match
 // is never answered: when the expected one has not come after a long while, the script
 // fails naming what it waited for and what was shown, and closes what was shown so the
-// test is not left blocked.
+// test is not left blocked. The boxes a pass waits for are not modal to the window
+// (player/qt/NestedWaits.h): they count as the modal one as well.
 #pragma once
 
 #include <QAbstractButton>
@@ -20,6 +21,16 @@
 #include <vector>
 
 namespace vornal::testing {
+
+// The dialog the player must answer: the modal one, or the box a pass waits for (shown last).
+inline QWidget* dialogShown() {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    QWidget* found = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->property("vornalWaiting").toBool()) found = w;
+    }
+    return found;
+}
 
 // "Title|text" of a message box, the type name of any other dialog.
 inline QString describe(QWidget* dialog) {
@@ -83,7 +94,7 @@ public:
     // Waits for every step; false with failure() saying which did not come.
     bool finish() {
         if (!QTest::qWaitFor([this] { return ended(); }, 2 * kPatienceMs) && failure_.isEmpty())
-            fail(QApplication::activeModalWidget());
+            fail(dialogShown());
         return done();
     }
     const QString& failure() const { return failure_; }
@@ -126,7 +137,7 @@ private:
 
     void poll() {
         if (next_ == steps_.size() || !failure_.isEmpty()) return timer_.stop();
-        QWidget* modal = QApplication::activeModalWidget();
+        QWidget* modal = dialogShown();
         // The one answered last counts anew once it has been hidden; not shown yet, it
         // is not there.
         const bool fresh = modal && modal->isVisible() && modal != answered_;

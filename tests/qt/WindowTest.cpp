@@ -24,8 +24,10 @@
 #include "player/qt/MainWindow.h"
 #include "player/qt/QtTexts.h"
 #include "tests/qt/ModalScript.h"
+#include "tests/qt/WindowGames.h"
 
 using vornal::qt::TForm1;
+using vornal::testing::memoLines;
 using vornal::testing::ModalScript;
 
 namespace {
@@ -33,10 +35,6 @@ namespace {
 void answer(TForm1& form, const QString& text) {
     form.InputDlg().InputEdit().setText(text);
     QTest::keyClick(&form.InputDlg().InputEdit(), Qt::Key_Return);
-}
-
-QStringList memoLines(TForm1& form) {
-    return form.MsgMemo().toPlainText().split(QLatin1Char('\n'));
 }
 
 }  // namespace
@@ -47,16 +45,8 @@ class WindowTest : public QObject {
     QTemporaryDir dir_;
     std::unique_ptr<QTranslator> qtTexts_;
 
-    // Writes a game (UTF-8 here, Shift-JIS on disk, lines ended by CR LF).
     QString game(const QString& name, const QString& text) {
-        QString path = dir_.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
-        QString crlf = text;
-        crlf.replace(QLatin1String("\n"), QLatin1String("\r\n"));
-        const std::string sjis = vornal::sjis::fromUtf8(crlf.toStdString());
-        file.write(sjis.data(), static_cast<qint64>(sjis.size()));
-        return path;
+        return vornal::testing::writeGame(QDir(dir_.path()), name, text);
     }
 
     // A data file of tests/games/media, copied beside the games.
@@ -86,13 +76,7 @@ class WindowTest : public QObject {
         return dialogs.texts.value(0);
     }
 
-    // Japanese arrives from the input method as committed text.
-    void type(TForm1& form, const QString& command) {
-        QInputMethodEvent commit;
-        commit.setCommitString(command);
-        QApplication::sendEvent(&form.CmdEdit(), &commit);
-        QTest::keyClick(&form.CmdEdit(), Qt::Key_Return);
-    }
+    void type(TForm1& form, const QString& command) { vornal::testing::typeCommand(form, command); }
 
 private slots:
     void initTestCase() {
@@ -141,7 +125,9 @@ private slots:
         }
         // No MIDI ports here: the music menu offers the synthesizer alone.
         QCOMPARE(menus,
-                 QStringList({"ファイル(&F)", "スクリプトを開く(&F)", "-", "終了(&X)", "音楽(&M)",
+                 QStringList({"ファイル(&F)", "スクリプトを開く(&F)", "物語を保存(&S)...",
+                              "物語を自動で記録(&R)", "-", "終了(&X)", "編集(&E)", "一手戻す(&U)",
+                              "表示(&V)", "全画面表示(&F)", "-", "設定(&S)...", "音楽(&M)",
                               "ミュート(&M)", "-", "内蔵シンセサイザー(&S)",
                               "SoundFontを選ぶ(&F)...", "ヘルプ(&H)", "バージョン情報(&A)"}));
     }
@@ -371,7 +357,7 @@ private slots:
         // And the menu still quits while a game loops.
         QVERIFY(form.OpenGame(game("loop.vns", "*SCENE s\n*LABEL a\n*GOTO a\n*SCENEEND\n")));
         QTest::qWait(20);
-        form.MainMenu1().actions().at(0)->menu()->actions().at(2)->trigger();
+        form.MainMenu1().actions().at(0)->menu()->actions().last()->trigger();
         QVERIFY(!form.isVisible());
     }
 
@@ -480,26 +466,83 @@ private slots:
                  form.palette().color(QPalette::Window).rgb());
     }
 
-    // Run as well under QT_SCALE_FACTOR 1.5 and 2 (tests/qt/CMakeLists.txt).
-    void picturesStayCrispAtAnyScale() {
+    // Run as well under QT_SCALE_FACTOR 1.25, 1.5 and 2 (tests/qt/CMakeLists.txt).
+    void picturesFillTheirAreaAtAnyScale_data() {
+        QTest::addColumn<vornal::qt::PictureZoom>("zoom");
+        QTest::newRow("1x") << vornal::qt::PictureZoom::Actual;
+        QTest::newRow("2x") << vornal::qt::PictureZoom::Double;
+    }
+    void picturesFillTheirAreaAtAnyScale() {
+        QFETCH(vornal::qt::PictureZoom, zoom);
         QImage checks(8, 6, QImage::Format_RGB32);
         for (int y = 0; y < 6; ++y) {
             for (int x = 0; x < 8; ++x)
                 checks.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
         }
         vornal::qt::PictureView view;
-        view.resize(20, 20);
+        view.resize(40, 40);
+        view.setAreaSize(QSize(8, 6));
+        view.setZoom(zoom, false);
         view.setImage(checks);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        const int scale = vornal::qt::PictureView::pixelScale(view.devicePixelRatioF());
-        QCOMPARE(scale, view.devicePixelRatioF() < 2 ? 1 : 2);
-        // Every device pixel is one of the picture's pixels, unblended.
+        const qreal ratio = view.devicePixelRatioF();
+        const int factor = view.zoomFactor();
+        // In device pixels the picture takes its size in points times the ratio: no band of
+        // the face is left inside it, and nothing of it spills beyond.
         const QImage shown = view.grab().toImage();
-        for (int y = 0; y < 6 * scale; ++y) {
-            for (int x = 0; x < 8 * scale; ++x)
-                QCOMPARE(shown.pixel(x, y), checks.pixel(x / scale, y / scale));
+        const int wide = qRound(8 * factor * ratio);
+        const int high = qRound(6 * factor * ratio);
+        const QRgb face = view.palette().color(QPalette::Window).rgb();
+        QVERIFY(shown.pixel(wide - 1, high - 1) != face);
+        QCOMPARE(shown.pixel(wide, 0), face);
+        QCOMPARE(shown.pixel(0, high), face);
+        // Sharp: every device pixel is one of the picture's pixels, unblended, taken from
+        // the pixel under it.
+        for (int y = 0; y < high; ++y) {
+            for (int x = 0; x < wide; ++x) {
+                const QRgb p = shown.pixel(x, y);
+                QVERIFY2(p == qRgb(0, 0, 0) || p == qRgb(255, 255, 255),
+                         qPrintable(QStringLiteral("blended at %1,%2").arg(x).arg(y)));
+            }
         }
+        const qreal perPixel = factor * ratio;
+        for (int y = 0; y < 6; ++y) {
+            for (int x = 0; x < 8; ++x) {
+                const int cx = static_cast<int>((x + 0.5) * perPixel);
+                const int cy = static_cast<int>((y + 0.5) * perPixel);
+                QCOMPARE(shown.pixel(cx, cy), checks.pixel(x, y));
+            }
+        }
+        // Smooth blends where the picture's pixels meet.
+        view.setZoom(zoom, true);
+        const QImage smooth = view.grab().toImage();
+        bool blended = false;
+        for (int x = 0; x < wide && !blended; ++x) {
+            const QRgb p = smooth.pixel(x, high / 2);
+            blended = p != qRgb(0, 0, 0) && p != qRgb(255, 255, 255);
+        }
+        QCOMPARE(blended, perPixel > 1.01);
+    }
+
+    void fittedPicturesKeepWholePixelsWhenSharp() {
+        QImage dot(10, 5, QImage::Format_RGB32);
+        dot.fill(qRgb(200, 0, 0));
+        vornal::qt::PictureView view;
+        view.resize(100, 100);
+        view.setAreaSize(QSize(10, 5));
+        view.setImage(dot);
+        view.setZoom(vornal::qt::PictureZoom::Fit, false);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const qreal ratio = view.devicePixelRatioF();
+        // As large as fits (10 points per pixel across), centred, whole device pixels per
+        // picture pixel.
+        const QRectF sharp = view.imageRect();
+        QCOMPARE(sharp.width() * ratio, std::floor(10 * ratio + 1e-6) * 10);
+        QCOMPARE(sharp.center(), QPointF(50, 50));
+        view.setZoom(vornal::qt::PictureZoom::Fit, true);
+        QCOMPARE(view.imageRect(), QRectF(0, 25, 100, 50));
     }
 
     void soundEffectWaitsWhileTheWindowPaints() {

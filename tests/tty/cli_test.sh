@@ -571,6 +571,42 @@ window-signals)
     signal_during_music window.wav HUP 129 --output wav:window.wav asking.vns
     signal_during_music window.wav TERM 143 --output wav:window.wav asking.vns
     ;;
+readonly-saves)
+    # A game whose folder cannot be written saves into the user's data folder, says so once,
+    # and loads from there; nothing lands beside the game.
+    mkdir game data
+    printf '*SCENE s\nStart.\n>save\n*F(1)=42\n*SAVE 1\nSaved.\n>load\n*F(1)=0\n*LOAD 1\n*IF F(1)==42 OK\nWrong.\n*END\n*LABEL OK\nLoaded.\n*END\n' > game/game.vns
+    export XDG_DATA_HOME=$work/data
+    if [[ $(id -u) != 0 ]]; then
+        chmod a-w game
+        play() { printf 'save\nload\n' | timeout -k 5 30 "$vnplayer" --tty game/game.vns > out 2> err; }
+    elif unshare -rm true 2> /dev/null; then
+        # Root writes anywhere but on a read-only mount: one in a namespace of its own.
+        mkdir ro
+        play() {
+            printf 'save\nload\n' | unshare -rm sh -c \
+                'mount --bind -o ro game ro && exec timeout -k 5 30 "$0" --tty ro/game.vns' \
+                "$vnplayer" > out 2> err
+        }
+    else
+        echo "skipped: no read-only folder can be made here"
+        exit 77
+    fi
+    play || fail "vnplayer exited $?"
+    expect_out "Saved."
+    expect_out "Loaded."
+    folder=$(find data/VORNAL/saves -mindepth 1 -maxdepth 1 -type d)
+    [[ $folder == data/VORNAL/saves/game-[0-9a-f]* ]] || fail "saves folder: '$folder'"
+    [[ -f $folder/game1.sav ]] || fail "no save in $folder"
+    expect_err "the game's folder cannot be written; its saves go to $work/$folder"
+    [[ $(grep -c "saves go to" err) == 1 ]] || fail "said more than once"
+    [[ $(ls game) == game.vns ]] || fail "a file was written beside the game: $(ls game)"
+    chmod u+w game
+    # A writable folder: beside the game as always, and nothing said.
+    printf 'save\n' | timeout -k 5 30 "$vnplayer" --tty game/game.vns > out 2> err
+    [[ -f game/game1.sav ]] || fail "no save beside a writable game"
+    expect_no_err
+    ;;
 seed)
     # Forty draws of R(1000): the same seed tells the same story, another seed another.
     { printf '*SCENE s\n>draw\n'

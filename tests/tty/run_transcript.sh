@@ -27,9 +27,11 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 tail -n +2 "$transcript" > "$work/expected"
 
-# What was typed: the echoed commands and the answers, up to the end of input.
+# What was typed: the echoed commands, the answers and the commands taken back, up to the end
+# of input.
 awk '
     /^\[end of input\]/ { exit }
+    /^\[undo\]/         { print "/undo"; next }
     /^> /               { print substr($0, 3); next }
     /^\[answer\]$/      { print ""; next }
     /^\[answer\] /      { print substr($0, 10); next }

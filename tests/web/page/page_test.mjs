@@ -471,7 +471,7 @@ async function screen() {
       assert.deepEqual(area.slice(0, 2), [200, 100]);
       assert.ok(Math.abs(area[3] - 215 * scale) < 0.01, 'the window is the area and its frame');
 
-      // ストーリーを保存: the story as a UTF-8 text file.
+      // 物語を保存: the story as a UTF-8 text file.
       await page.locator('#menubar .menu-title').first().click();
       const download = page.waitForEvent('download');
       await page.locator('[data-command="save-story"]').click();

@@ -47,7 +47,7 @@ export class View {
     this.enter = doc.getElementById('enter');
     this.halted = doc.getElementById('halted');
     this.status = doc.getElementById('status');
-    // Everything the story showed since the page opened, for ストーリーを保存.
+    // Everything the story showed since the page opened, for 物語を保存.
     this.transcript = [];
     // When each line came, for measurements and tests.
     this.lineTimes = [];
