@@ -12,3 +12,8 @@ if(VORNAL_WEB)
 else()
     target_sources(bench_web PRIVATE ProcessorTime.cpp)
 endif()
+if(VORNAL_WEB_PAGE)
+    # As the page's player is built (JavaScript exceptions, Asyncify over every call that may
+    # wait), to weigh what waiting inside the engine costs.
+    target_link_options(bench_web PRIVATE -sASYNCIFY=1)
+endif()

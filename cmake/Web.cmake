@@ -27,6 +27,13 @@ else()
     add_compile_options(-fexceptions)
     add_link_options(-fexceptions)
 endif()
+# The player in a browser page (player/web/page) waits inside the engine through Asyncify,
+# which this emscripten cannot apply to WebAssembly's exceptions: its tree is built with the
+# JavaScript ones (scripts/build-web builds it beside this one, in build/web/page-tree).
+option(VORNAL_WEB_PAGE "Build the page's player and vnpack instead of the node player" OFF)
+if(VORNAL_WEB_PAGE AND NOT VORNAL_WEB_EXCEPTIONS STREQUAL "js")
+    message(FATAL_ERROR "VORNAL_WEB_PAGE needs VORNAL_WEB_EXCEPTIONS=js (Asyncify)")
+endif()
 # The heap grows with the pictures.
 add_link_options(-sALLOW_MEMORY_GROWTH=1)
 # Link-time optimisation: the engine's calls across its source files take string views,
