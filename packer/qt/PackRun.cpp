@@ -1,5 +1,7 @@
 #include "packer/qt/PackRun.h"
 
+#include "common/StopSignals.h"
+
 #include <QFile>
 #include <QMetaObject>
 #include <exception>
@@ -15,13 +17,14 @@ struct Cancelled {};
 
 PackRun::PackRun(QObject& receiver, PackJob job, Progress progress, Done done,
                  ProgressCallback workerHook)
-    : worker_([&receiver, job = std::move(job), progress = std::move(progress),
+    : worker_([this, &receiver, job = std::move(job), progress = std::move(progress),
                done = std::move(done), hook = std::move(workerHook)](std::stop_token stop) {
           QString failure;
           try {
               WriteArchiveFile(job, [&](const PackProgress& p) {
-                  // Thrown through the procedure, whose pending file removes itself.
-                  if (stop.stop_requested()) throw Cancelled{};
+                  // Thrown through the procedure, whose pending file removes itself. A stop
+                  // signal cancels here at once, even while the window's thread is busy.
+                  if (stop.stop_requested() || vornal::stop::requested()) throw Cancelled{};
                   if (hook) hook(p);
                   const QString file =
                       p.file ? QFile::decodeName(p.file->filename().c_str()) : QString();
@@ -33,6 +36,7 @@ PackRun::PackRun(QObject& receiver, PackJob job, Progress progress, Done done,
                       Qt::QueuedConnection);
               });
           } catch (const Cancelled&) {
+              cancelled_ = true;
               return;
           } catch (const PackError& e) {
               // Names the archive or the file, in the window's language.
@@ -47,5 +51,11 @@ PackRun::PackRun(QObject& receiver, PackJob job, Progress progress, Done done,
           QMetaObject::invokeMethod(
               &receiver, [done, failure] { done(failure); }, Qt::QueuedConnection);
       }) {}
+
+bool PackRun::Stop() {
+    worker_.request_stop();
+    if (worker_.joinable()) worker_.join();
+    return cancelled_;
+}
 
 }  // namespace vornal::pack::qt

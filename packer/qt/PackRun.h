@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <thread>
@@ -34,7 +35,12 @@ public:
     PackRun(const PackRun&) = delete;
     PackRun& operator=(const PackRun&) = delete;
 
+    // Cancels as the destructor does and waits; true when the archive was left as it was,
+    // false when the run had already ended (committed or failed).
+    bool Stop();
+
 private:
+    std::atomic<bool> cancelled_{false};
     std::jthread worker_;
 };
 

@@ -1,15 +1,34 @@
 #include "packer/qt/PackWindowMain.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QStringList>
 #include <QTextStream>
 
+#include "common/ConsoleLines.h"
+#include "common/StopSignals.h"
 #include "packer/VnpackCli.h"
 #include "packer/qt/VNPackForm.h"
 #include "player/qt/Appearance.h"
 #include "player/qt/QtTexts.h"
 
 namespace vornal::pack {
+
+std::unique_ptr<QSocketNotifier> EndOnStopSignals(qt::TVNPackForm& form) {
+    stop::installHandlers();
+    auto stopped = std::make_unique<QSocketNotifier>(stop::wakeFd(), QSocketNotifier::Read);
+    QObject::connect(stopped.get(), &QSocketNotifier::activated, &form,
+                     [&form, notifier = stopped.get()] {
+                         notifier->setEnabled(false);
+                         if (const QString archive = form.CancelSaving(); !archive.isEmpty()) {
+                             console::line(stderr, "vnpack: stopped; '" +
+                                                       QFile::encodeName(archive).toStdString() +
+                                                       "' left as it was");
+                         }
+                         QCoreApplication::exit(stop::exitCode());
+                     });
+    return stopped;
+}
 
 int RunPackWindow(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -38,9 +57,11 @@ int RunPackWindow(int argc, char** argv) {
     }
 
     qt::TVNPackForm form;
+    const std::unique_ptr<QSocketNotifier> stopped = EndOnStopSignals(form);
     form.show();
     form.TakeFiles(files);
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    return stop::requested() ? stop::exitCode() : status;
 }
 
 }  // namespace vornal::pack

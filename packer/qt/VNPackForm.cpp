@@ -259,6 +259,7 @@ QString TVNPackForm::askArchivePath(const QString& script) {
 
 void TVNPackForm::startSaving(PackJob job) {
     setSaving(true);
+    savingArchive_ = QFile::decodeName(job.archive.c_str());
     waitDlg_.ShowProgress(0, job.dataFiles.size() + 1, fromPath(job.script.filename()));
     waitDlg_.show();
     run_ = std::make_unique<PackRun>(
@@ -276,6 +277,15 @@ void TVNPackForm::finishSaving(const QString& failure) {
     if (!failure.isEmpty()) {
         showMessage(QStringLiteral("アーカイブを保存できませんでした。\n") + failure);
     }
+}
+
+QString TVNPackForm::CancelSaving() {
+    if (!run_) return {};
+    const bool cancelled = run_->Stop();
+    run_.reset();
+    waitDlg_.hide();
+    setSaving(false);
+    return cancelled ? savingArchive_ : QString();
 }
 
 void TVNPackForm::setSaving(bool saving) {

@@ -44,6 +44,9 @@ public:
     void AddDataFiles(const QStringList& paths);
 
     bool Saving() const { return saving_; }
+    // Stops a save in progress for a stop signal, leaving the old archive as it was.
+    // Returns the archive's path when a save was cancelled, empty otherwise.
+    QString CancelSaving();
 
     // Parts, for tests.
     QLineEdit& VNSEdit() { return vnsEdit_; }
@@ -96,6 +99,7 @@ private:
     TPackWaitDlg waitDlg_;
     TVNPAboutDlg aboutDlg_;
     bool saving_ = false;
+    QString savingArchive_;
     ProgressCallback workerHook_;
     std::unique_ptr<PackRun> run_;  // last: its worker is stopped before anything else goes
 };

@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "common/SjisText.h"
+#include "packer/qt/PackWindowMain.h"
 #include "packer/qt/VNPackForm.h"
 #include "player/core/Engine.h"
 #include "player/qt/QtTexts.h"
@@ -412,6 +413,38 @@ private slots:
                  QStringList());
         QVERIFY(!form.WaitDlg().isVisible());
         QCOMPARE(enabledActions(form).size(), 8);  // idle again
+    }
+
+    // Last: the stop signal it raises stays caught for the rest of this process.
+    void stopSignalCancelsTheSaveAndEndsTheLoops() {
+        const QString script = writeScript(), first = write({"first.bmp"}),
+                      second = write({"second.bmp"}), old = write({"game.vnp"}, "old archive");
+        TVNPackForm form;
+        const auto stopped = vornal::pack::EndOnStopSignals(form);
+        form.show();
+        form.TakeFiles({script, first, second});
+        // The signal comes from the worker in the middle of the archive, once the dialogs
+        // are answered; nothing else holds the worker back.
+        std::atomic<bool> dialogsDone{false};
+        form.SetWorkerHook([&](const PackProgress& p) {
+            if (p.entry != 2) return;
+            while (!dialogsDone)
+                std::this_thread::yield();
+            ::raise(SIGTERM);
+        });
+        QCOMPARE(
+            save(form, {"save:game.vnp", "確認|ファイルが存在します。上書きしてもいいですか？"},
+                 {"save:game.vnp", "yes"}),
+            QString());
+        dialogsDone = true;
+        QEventLoop loop;  // stands for the program's own loop, which the signal ends
+        QTimer::singleShot(20000, &loop, [&loop] { loop.exit(-1); });
+        QCOMPARE(loop.exec(), 143);
+
+        QVERIFY(!form.Saving() && !form.WaitDlg().isVisible());
+        QCOMPARE(contentOf(old), QByteArray("old archive"));
+        QCOMPARE(dir_.entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".game")),
+                 QStringList());
     }
 };
 
