@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -410,7 +411,8 @@ void TForm1::linesAppended(std::span<const std::string> lines) {
         if (memoLines_ > 0) cursor.insertBlock();
         cursor.insertText(text);
         ++memoLines_;
-        keeper_->storyLine(text.toStdString());
+        // Lines an undo brings back were recorded when they were first shown.
+        if (!undoing_) keeper_->storyLine(text.toStdString());
     }
     scrollToEnd();
 }
@@ -550,6 +552,7 @@ bool TForm1::UndoClick() {
     if (inIdle_ || waits_.waiting()) return false;
     std::optional<std::string> typed;
     try {
+        const QScopedValueRollback<bool> undoing(undoing_, true);
         typed = engine_->Undo();
     } catch (const WindowStopping&) {
         return false;

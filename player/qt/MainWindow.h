@@ -167,6 +167,7 @@ private:
     std::size_t memoLines_ = 0;    // lines shown in MsgMemo, in step with the engine's
     bool inIdle_ = false;          // an AppIdle call is on the stack (modal dialogs nest)
     bool stopping_ = false;        // a stop signal came or the window closed: waits end
+    bool undoing_ = false;         // the message area comes back as it was before a command
     bool idleHeld_ = false;        // asking whether to resume: the opening pass waits
     QSize pictureArea_{270, 183};  // the game's picture area at 1×
     WindowSettings settings_;

@@ -191,9 +191,11 @@ private slots:
         QCOMPARE(form.CmdEdit().text(), QString());
         QCOMPARE(memoLines(form).last(), QStringLiteral("見た。"));
         QCOMPARE(form.GameEngine().UndoLevels(), std::size_t{1});
-        // The story keeps what was taken back, marked.
-        QVERIFY(QString::fromStdString(form.Keeper().story().text())
-                    .contains(QStringLiteral("[undo] 見る\n")));
+        // The story keeps what was taken back, marked, and what an undo shows again only
+        // once.
+        QCOMPARE(QString::fromStdString(form.Keeper().story().text()),
+                 QStringLiteral("始まり。\n> 動かす\n動いた。\n> 見る\n見た。\n[undo] 見る\n"
+                                "[undo] 動かす\n> 見る\n見た。\n"));
     }
 
     void aClosedGameResumesOrStartsOver() {
