@@ -6,6 +6,7 @@
 
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "common/SjisText.h"
@@ -42,6 +43,14 @@ public:
         music_.SetMuted(muted);
         sound_.setMuted(muted);
     }
+    // Takes the last typed command back; its text (UTF-8) stays for the page to read.
+    bool undo() {
+        const std::optional<std::string> typed = engine_.Undo();
+        if (!typed) return false;
+        undone_ = sjis::toUtf8(*typed);
+        return true;
+    }
+    const std::string& undone() const { return undone_; }
 
     // What the window shows in a box when a call into the engine fails.
     void report(const char* what, const std::exception& error) {
@@ -62,6 +71,7 @@ private:
     DrivenTimebase* timebase_ = nullptr;  // the music's
     Music music_;
     Engine engine_;
+    std::string undone_;
 };
 
 std::unique_ptr<Player> gPlayer;
@@ -122,6 +132,21 @@ EMSCRIPTEN_KEEPALIVE double vornal_page_music_step() {
 
 EMSCRIPTEN_KEEPALIVE void vornal_page_set_muted(int muted) {
     gPlayer->setMuted(muted != 0);
+}
+
+// May wait (a song's error box, as after *LOAD). 1 when a command was taken back; its text
+// is then vornal_page_undone()'s. 0 when there is none, or a pass is under way.
+EMSCRIPTEN_KEEPALIVE int vornal_page_undo() {
+    try {
+        return gPlayer->undo() ? 1 : 0;
+    } catch (const std::exception& error) {
+        gPlayer->report("Undo", error);
+        return 0;
+    }
+}
+
+EMSCRIPTEN_KEEPALIVE const char* vornal_page_undone() {
+    return gPlayer->undone().c_str();
 }
 
 EMSCRIPTEN_KEEPALIVE int vornal_page_input_enabled() {

@@ -311,6 +311,62 @@ async function typing() {
   }
 }
 
+// Taking commands back, by Alt+Z and by 編集 › 一手戻す: the story shown and the picture as
+// they were before the command, which comes back to the command line selected; with nothing
+// left to take back nothing changes; the story to save marks each undo and holds every line
+// once.
+async function undo() {
+  const server = await startServer(SITE);
+  const { context, page, problems } = await launch(newProfile());
+  const shown = () => page.evaluate(() =>
+      Array.from(document.getElementById('story').children, (line) => line.textContent));
+  const commandLine = () => page.evaluate(() => {
+    const line = document.getElementById('command-line');
+    return { text: line.value, selected: line.value.slice(line.selectionStart, line.selectionEnd),
+             focused: document.activeElement === line };
+  });
+  const takeBack = async (how) => {
+    const calls = await page.evaluate(() => vornal.player.calls);
+    if (how === 'key') {
+      await page.locator('#command-line').press('Alt+z');
+    } else {
+      await page.locator('#menubar .menu-title', { hasText: '編集' }).click();
+      await page.locator('[data-command="undo"]').click();
+    }
+    await page.waitForFunction((before) => vornal.player.calls > before, calls);
+    await settle(page);
+  };
+  try {
+    await page.goto(server.url);
+    await waitForGame(page);
+    const commands = ['ランプを拾う', '書斎に入る'];
+    const before = [];
+    for (const command of commands) {
+      before.push({ lines: await shown(), picture: await areaPixels(page) });
+      await typeCommand(page, command);
+      await settle(page);
+    }
+    const told = await page.evaluate(() => vornal.view.storyText());
+    for (const [how, at] of [['key', 1], ['menu', 0]]) {
+      await takeBack(how);
+      assert.deepEqual(await shown(), before[at].lines, `${how}: the story as it was`);
+      assert.equal(firstDifference(await areaPixels(page), before[at].picture), null,
+                   `${how}: the picture as it was`);
+      assert.deepEqual(await commandLine(),
+                       { text: commands[at], selected: commands[at], focused: true }, how);
+    }
+    await takeBack('key');
+    assert.deepEqual(await shown(), before[0].lines, 'nothing more to take back');
+    assert.equal((await commandLine()).text, commands[0]);
+    assert.equal(await page.evaluate(() => vornal.view.storyText()),
+                 `${told}[undo] ${commands[1]}\n[undo] ${commands[0]}\n`);
+    assert.deepEqual(problems, []);
+  } finally {
+    await context.close();
+    await server.close();
+  }
+}
+
 // The length of a WAV file of the demo (16-bit PCM) in milliseconds.
 function soundLength(name) {
   const wav = fs.readFileSync(path.join(DEMO, name));
@@ -500,6 +556,7 @@ const cases = {
   saves,
   offline,
   typing,
+  undo,
   sound,
   async 'game.demo_media'() { await playGame('demo_media'); },
   async 'game.demo_paths'() { await playGame('demo_paths'); },

@@ -95,6 +95,21 @@ export class Player {
     return this.call('vornal_page_input', ['string'], [text]);
   }
 
+  // Takes the last typed command back: resolves with its text, or null when there is none
+  // to take back. Refused while a call waits (a box, a sound), as the window refuses it
+  // inside a pass. The lines it brings back go to the view, not again to the story.
+  async undo() {
+    if (this.busy) return null;
+    const taken = await this.call('vornal_page_undo', [], [], 'number', () => {
+      this.view.restoring = true;
+    });
+    this.view.restoring = false;
+    if (!taken) return null;
+    const typed = this.module.ccall('vornal_page_undone', 'string', [], []);
+    this.view.undone(typed);
+    return typed;
+  }
+
   setMuted(muted) {
     this.module._vornal_page_set_muted(muted ? 1 : 0);
   }

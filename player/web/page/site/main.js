@@ -86,6 +86,7 @@ const commands = {
   'save-story': () => download(`${document.title || 'VORNAL'}.txt`, view.storyText(),
                                'text/plain;charset=utf-8'),
   saves: () => showSaves(),
+  undo: () => player.undo(),
   'upload-save': () => document.getElementById('pick-save').click(),
   mute: () => {
     muted = !muted;
@@ -120,6 +121,12 @@ function wireMenus() {
   });
   document.addEventListener('keydown', (event) => {
     if (event.key === 'Escape') closeMenus();
+    // Alt+Z as in the window: Ctrl+Z stays the command line's own undo of typing.
+    if (event.altKey && !event.ctrlKey && !event.metaKey && event.code === 'KeyZ' &&
+        !document.querySelector('dialog[open]')) {
+      event.preventDefault();
+      commands.undo();
+    }
   });
 }
 

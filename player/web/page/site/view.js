@@ -49,6 +49,7 @@ export class View {
     this.status = doc.getElementById('status');
     // Everything the story showed since the page opened, for 物語を保存.
     this.transcript = [];
+    this.restoring = false;  // an undo brings lines back: shown, not told again
     // When each line came, for measurements and tests.
     this.lineTimes = [];
     this.history = [];
@@ -101,7 +102,7 @@ export class View {
     const line = this.doc.createElement('div');
     line.textContent = text === '' ? '\u200b' : text;
     this.story.append(line);
-    this.transcript.push(text);
+    if (!this.restoring) this.transcript.push(text);
     this.lineTimes.push(performance.now());
     this.story.scrollTop = this.story.scrollHeight;
   }
@@ -114,6 +115,15 @@ export class View {
   // When the first story line came, from the navigation's start (for measurements).
   get firstLineAt() {
     return this.lineTimes[0];
+  }
+  // A command taken back: marked in the story, and offered again in the command line,
+  // selected, so that Enter types it again and anything else replaces it.
+  undone(typed) {
+    this.transcript.push(`[undo] ${typed}`);
+    if (this.commandLine.disabled) return;
+    this.commandLine.value = typed;
+    this.commandLine.select();
+    if (!this.doc.querySelector('dialog[open]')) this.commandLine.focus();
   }
   storyText() {
     return this.transcript.join('\n') + '\n';
