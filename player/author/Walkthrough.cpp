@@ -9,14 +9,6 @@ namespace vornal {
 
 namespace {
 
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
-
 std::int32_t parseValue(int line, std::string_view text) {
     if (auto value = ParseInteger(text)) return *value;
     throw WalkthroughError(line, "'" + sjis::toUtf8(text) + "' is no whole number");
@@ -29,7 +21,7 @@ Expectation parseState(int line, std::string_view rest) {
     const std::size_t blank = rest.find(' ');
     const std::string_view subject = rest.substr(0, blank);
     const std::string_view object =
-        blank == std::string_view::npos ? std::string_view() : trimmed(rest.substr(blank + 1));
+        blank == std::string_view::npos ? std::string_view() : TrimBlanks(rest.substr(blank + 1));
     if (object.empty())
         throw WalkthroughError(line, "'= " + sjis::toUtf8(subject) + "' needs a value after it");
     if (subject == "scene") {
@@ -73,7 +65,7 @@ Walkthrough ParseWalkthrough(std::span<const std::uint8_t> raw) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const int number = static_cast<int>(i) + 1;
         const std::string_view line = lines[i];
-        if (trimmed(line).empty() || line.starts_with('#')) continue;
+        if (TrimBlanks(line).empty() || line.starts_with('#')) continue;
         const std::string_view rest =
             line.size() > 1 && line[1] == ' ' ? line.substr(2) : line.substr(1);
         WalkStep& step = walk.steps.back();
@@ -87,15 +79,15 @@ Walkthrough ParseWalkthrough(std::span<const std::uint8_t> raw) {
                 continue;
             case '+':
             case '-':
-                if (trimmed(rest).empty())
+                if (TrimBlanks(rest).empty())
                     throw WalkthroughError(number,
                                            std::string("'") + line[0] + "' needs a text after it");
                 step.expectations.push_back(
                     {line[0] == '+' ? Expectation::Kind::Shown : Expectation::Kind::NotShown,
-                     number, sjis::toUtf8(trimmed(rest)), 0, 0});
+                     number, sjis::toUtf8(TrimBlanks(rest)), 0, 0});
                 continue;
             case '=':
-                step.expectations.push_back(parseState(number, trimmed(rest)));
+                step.expectations.push_back(parseState(number, TrimBlanks(rest)));
                 continue;
             default:
                 break;
@@ -103,7 +95,7 @@ Walkthrough ParseWalkthrough(std::span<const std::uint8_t> raw) {
         if (line.starts_with("seed ")) {
             if (walk.steps.size() > 1)
                 throw WalkthroughError(number, "'seed' must come before the first command");
-            walk.seed = ParseSeed(trimmed(line.substr(5)));
+            walk.seed = ParseSeed(TrimBlanks(line.substr(5)));
             if (!walk.seed)
                 throw WalkthroughError(number, "the seed is a number from 0 to 4294967295");
             continue;

@@ -36,6 +36,14 @@ std::string_view CutToken(std::string_view& text, char separator) {
     return field;
 }
 
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
 std::string_view GetToken(std::string_view text, char separator, int n) {
     for (int i = 0; i < n; ++i) {
         if (text.empty()) return {};

@@ -19,6 +19,9 @@ std::string_view CutToken(std::string_view& text, char separator);
 std::string_view GetToken(std::string_view text, char separator, int n);
 // 1 + the number of separators met while cutting; an empty text has one field.
 int CountTokens(std::string_view text, char separator);
+// `text` without the spaces and tabs at either end (lines typed by people: answers,
+// walkthroughs).
+std::string_view TrimBlanks(std::string_view text);
 
 // The keyword codes of lines beginning with '*' or '>'.
 enum KeywordCodes : std::int8_t {

@@ -7,6 +7,7 @@
 
 #include "common/ConsoleLines.h"
 #include "common/SjisText.h"
+#include "player/core/ScriptText.h"
 #include "player/tty/TtyAbort.h"
 
 namespace vornal::tty {
@@ -15,20 +16,12 @@ namespace {
 // Home the cursor and erase the screen; the scrollback is left alone.
 constexpr std::string_view kClearScreen = "\x1b[H\x1b[2J";
 
-std::string_view trimBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 }  // namespace
 
 std::string_view escapePrefix(std::string_view utf8) {
-    static constexpr std::string_view kTags[] = {
-        "[message]", "[yes/no]", "[input]", "[answer]", "[trace]", "[undo]", "[end of input]",
-        "[reloaded]"};
+    static constexpr std::string_view kTags[] = {"[message]",      "[yes/no]",  "[input]",
+                                                 "[answer]",       "[trace]",   "[undo]",
+                                                 "[end of input]", "[reloaded]"};
     if (utf8.starts_with('\\')) return "\\";
     for (const std::string_view tag : kTags) {
         if (utf8.starts_with(tag)) return "\\";
@@ -37,11 +30,11 @@ std::string_view escapePrefix(std::string_view utf8) {
 }
 
 bool isUndoLine(std::string_view utf8) {
-    return trimBlanks(utf8) == "/undo";
+    return TrimBlanks(utf8) == "/undo";
 }
 
 bool isYesAnswer(std::string_view utf8) {
-    const std::string_view answer = trimBlanks(utf8);
+    const std::string_view answer = TrimBlanks(utf8);
     std::string lower(answer);
     for (char& c : lower) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
