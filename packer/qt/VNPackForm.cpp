@@ -282,9 +282,7 @@ void TVNPackForm::finishSaving(const QString& failure) {
 QString TVNPackForm::CancelSaving() {
     if (!run_) return {};
     const bool cancelled = run_->Stop();
-    run_.reset();
-    waitDlg_.hide();
-    setSaving(false);
+    finishSaving({});
     return cancelled ? savingArchive_ : QString();
 }
 

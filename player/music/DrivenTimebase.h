@@ -22,9 +22,6 @@ public:
     explicit DrivenTimebase(Clock clock = {});
 
     std::int64_t nowMicros() const override;
-    DevCaps timeGetDevCaps() const override { return {}; }
-    void timeBeginPeriod(std::uint32_t) override {}
-    void timeEndPeriod(std::uint32_t) override {}
     TimerId timeSetEvent(std::uint32_t delay, std::uint32_t resolution, Callback callback,
                          bool periodic) override;
     void timeKillEvent(TimerId id) override { timers_.erase(id); }

@@ -31,9 +31,6 @@ public:
     ThreadTimebase& operator=(const ThreadTimebase&) = delete;
 
     std::int64_t nowMicros() const override;
-    DevCaps timeGetDevCaps() const override { return {}; }
-    void timeBeginPeriod(std::uint32_t) override {}
-    void timeEndPeriod(std::uint32_t) override {}
     TimerId timeSetEvent(std::uint32_t delay, std::uint32_t resolution, Callback callback,
                          bool periodic) override;
     void timeKillEvent(TimerId id) override;

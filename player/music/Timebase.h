@@ -18,7 +18,7 @@ public:
 };
 
 // What the timer component asks of the platform. On Linux the period requests change
-// nothing; they are kept so that tests can count them.
+// nothing (hence the defaults); they are kept so that tests can count them.
 class TimerPlatform {
 public:
     using TimerId = std::uint64_t;  // 0: no timer; never reused
@@ -29,9 +29,9 @@ public:
     };
 
     virtual ~TimerPlatform() = default;
-    virtual DevCaps timeGetDevCaps() const = 0;
-    virtual void timeBeginPeriod(std::uint32_t period) = 0;
-    virtual void timeEndPeriod(std::uint32_t period) = 0;
+    virtual DevCaps timeGetDevCaps() const { return {}; }
+    virtual void timeBeginPeriod(std::uint32_t /*period*/) {}
+    virtual void timeEndPeriod(std::uint32_t /*period*/) {}
     // Calls `callback` after `delay` ms, and every `delay` ms after that when periodic.
     // Returns 0 when no timer can be made.
     virtual TimerId timeSetEvent(std::uint32_t delay, std::uint32_t resolution, Callback callback,
@@ -57,9 +57,6 @@ std::unique_ptr<Timebase> MakeRealTimebase();
 class SimulatedTimebase final : public Timebase {
 public:
     std::int64_t nowMicros() const override { return now_; }
-    DevCaps timeGetDevCaps() const override { return {}; }
-    void timeBeginPeriod(std::uint32_t) override {}
-    void timeEndPeriod(std::uint32_t) override {}
     TimerId timeSetEvent(std::uint32_t delay, std::uint32_t resolution, Callback callback,
                          bool periodic) override;
     void timeKillEvent(TimerId id) override { timers_.erase(id); }
