@@ -90,6 +90,10 @@ struct Engine::Impl {
     // since the game was opened.
     UndoHistory History;
     bool Progressed = false;
+    // The picture of the last snapshot, shared by the next ones while the area is unchanged:
+    // most commands draw nothing, and a copy per command would cost the whole bitmap.
+    mutable std::shared_ptr<const Bitmap> SnapshotPicture;
+    mutable std::uint64_t SnapshotPictureVersion = 0;
 
     // A pass has begun (input disabled) and not yet reached its end; it may span slices.
     bool PassStarted = false;

@@ -31,6 +31,7 @@ void PictureArea::setAreaSize(int width, int height) {
 
 void PictureArea::draw(const Bitmap& picture, std::int64_t x, std::int64_t y) {
     if (!wellFormed(picture)) return;
+    ++version_;
     if (!drawn_) {
         bitmap_ = filled(areaWidth_, areaHeight_, kNewBitmapFill);
         drawn_ = true;
@@ -58,11 +59,13 @@ void PictureArea::replace(Bitmap bitmap) {
     if (!wellFormed(bitmap)) return;
     bitmap_ = std::move(bitmap);
     drawn_ = true;
+    ++version_;
 }
 
 void PictureArea::forget() {
     bitmap_ = Bitmap{};
     drawn_ = false;
+    ++version_;
 }
 
 Bitmap PictureArea::shown() const {

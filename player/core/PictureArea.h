@@ -25,6 +25,9 @@ public:
     bool hasBitmap() const { return drawn_; }
     // The bitmap; empty (0 x 0) until the first drawing or load.
     const Bitmap& bitmap() const { return bitmap_; }
+    // Grows whenever the bitmap may have changed: a copy taken at one version is the
+    // bitmap for as long as the version stays.
+    std::uint64_t version() const { return version_; }
 
     // Copies `picture` unscaled with its top left corner at (x, y), clipped to the bitmap,
     // which the first drawing creates at the area's current size.
@@ -42,6 +45,7 @@ private:
     int areaHeight_ = kDefaultHeight;
     bool drawn_ = false;
     Bitmap bitmap_;
+    std::uint64_t version_ = 0;
 };
 
 }  // namespace vornal

@@ -29,7 +29,13 @@ Snapshot Engine::Impl::TakeSnapshot() const {
     Snapshot s;
     s.record = save::EncodeState(SavedState());
     s.keptFlag = FlagList.Value(save::kSavedFlags);
-    if (GrpImage.hasBitmap()) s.picture = std::make_shared<const Bitmap>(GrpImage.bitmap());
+    if (GrpImage.hasBitmap()) {
+        if (!SnapshotPicture || SnapshotPictureVersion != GrpImage.version()) {
+            SnapshotPicture = std::make_shared<const Bitmap>(GrpImage.bitmap());
+            SnapshotPictureVersion = GrpImage.version();
+        }
+        s.picture = SnapshotPicture;
+    }
     s.areaWidth = GrpImage.areaWidth();
     s.areaHeight = GrpImage.areaHeight();
     s.caption = Caption;

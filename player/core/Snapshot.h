@@ -33,8 +33,8 @@ struct Snapshot {
     std::int32_t line = 0;
     std::int32_t waitCount = 0;
 
-    // Memory held, the picture counted only when `counted` (not shared with another).
-    std::size_t bytes(bool countPicture = true) const;
+    // Memory held but the picture's, which snapshots share (UndoHistory counts each once).
+    std::size_t bytesWithoutPicture() const;
 };
 
 // A hash of a script's bytes (64-bit FNV-1a): how resume points and save folders know a game.

@@ -5,11 +5,10 @@
 
 namespace vornal {
 
-std::size_t Snapshot::bytes(bool countPicture) const {
+std::size_t Snapshot::bytesWithoutPicture() const {
     std::size_t total = sizeof(Snapshot) + record.size() + caption.size() + pictureName.size();
     for (const std::string& line : messages)
         total += sizeof(std::string) + line.size();
-    if (countPicture && picture) total += sizeof(Bitmap) + picture->pixels.size() * 4;
     return total;
 }
 
@@ -20,20 +19,20 @@ void UndoHistory::push(std::string typed, Snapshot before) {
         const Bitmap& picture = *before.picture;
         for (auto level = levels_.rbegin(); level != levels_.rend(); ++level) {
             const std::shared_ptr<const Bitmap>& held = level->before.picture;
-            if (held && held->width == picture.width && held->height == picture.height &&
-                held->pixels == picture.pixels) {
+            if (held == before.picture ||
+                (held && held->width == picture.width && held->height == picture.height &&
+                 held->pixels == picture.pixels)) {
                 before.picture = held;
                 break;
             }
         }
     }
-    ownBytes_.push_back(before.bytes(false) + typed.size());
-    levels_.push_back(Level{std::move(typed), std::move(before)});
+    const std::size_t own = before.bytesWithoutPicture() + typed.size();
+    levels_.push_back(Level{std::move(typed), std::move(before), own});
     recount();
     // The newest level always stays, however large.
     while (levels_.size() > 1 && (levels_.size() > maxLevels_ || bytes_ > maxBytes_)) {
         levels_.pop_front();
-        ownBytes_.pop_front();
         recount();
     }
 }
@@ -42,23 +41,21 @@ std::optional<UndoHistory::Level> UndoHistory::pop() {
     if (levels_.empty()) return std::nullopt;
     Level level = std::move(levels_.back());
     levels_.pop_back();
-    ownBytes_.pop_back();
     recount();
     return level;
 }
 
 void UndoHistory::clear() {
     levels_.clear();
-    ownBytes_.clear();
     bytes_ = 0;
 }
 
 void UndoHistory::recount() {
     bytes_ = 0;
     std::unordered_set<const Bitmap*> counted;
-    for (std::size_t i = 0; i < levels_.size(); ++i) {
-        bytes_ += ownBytes_[i];
-        const Bitmap* picture = levels_[i].before.picture.get();
+    for (const Level& level : levels_) {
+        bytes_ += level.ownBytes;
+        const Bitmap* picture = level.before.picture.get();
         if (picture && counted.insert(picture).second)
             bytes_ += sizeof(Bitmap) + picture->pixels.size() * 4;
     }

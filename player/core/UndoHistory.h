@@ -19,6 +19,7 @@ public:
     struct Level {
         std::string typed;  // the command, Shift-JIS
         Snapshot before;
+        std::size_t ownBytes = 0;  // the level without its picture
     };
 
     explicit UndoHistory(std::size_t maxLevels = kMaxLevels, std::size_t maxBytes = kMaxBytes)
@@ -38,7 +39,6 @@ private:
     void recount();
 
     std::deque<Level> levels_;
-    std::deque<std::size_t> ownBytes_;  // each level without its picture
     std::size_t bytes_ = 0;
     std::size_t maxLevels_;
     std::size_t maxBytes_;
