@@ -38,7 +38,6 @@ public:
         const std::optional<std::int64_t> next = timebase_->runDue();
         return next ? static_cast<double>(*next) : -1.0;
     }
-    double musicClock() const { return static_cast<double>(timebase_->nowMicros()); }
     void setMuted(bool muted) {
         music_.SetMuted(muted);
         sound_.setMuted(muted);
@@ -147,10 +146,6 @@ EMSCRIPTEN_KEEPALIVE int vornal_page_undo() {
 
 EMSCRIPTEN_KEEPALIVE const char* vornal_page_undone() {
     return gPlayer->undone().c_str();
-}
-
-EMSCRIPTEN_KEEPALIVE int vornal_page_input_enabled() {
-    return gPlayer->engine().InputEnabled() ? 1 : 0;
 }
 
 }  // extern "C"

@@ -1,19 +1,17 @@
 #include "player/web/page/PageSound.h"
 
-#include <memory>
+#include <utility>
 
-#include "player/media/WavSound.h"
 #include "player/web/page/PageBridge.h"
 
 namespace vornal::page {
 
-std::vector<float> PageSound::convert(std::span<const Byte> wav, int sampleRate) {
-    auto sound = std::make_shared<const WavSound>(wav);
+std::vector<float> PageSound::convert(std::shared_ptr<const WavSound> sound, int sampleRate) {
     SDL_AudioSpec device{};
     device.freq = sampleRate;
     device.format = AUDIO_F32SYS;
     device.channels = 2;
-    SoundStream stream(sound, device);
+    SoundStream stream(std::move(sound), device);
     std::vector<float> samples;
     constexpr int kPieceFrames = 4096;
     std::vector<Uint8> piece(kPieceFrames * 2 * sizeof(float));
@@ -29,11 +27,11 @@ std::vector<float> PageSound::convert(std::span<const Byte> wav, int sampleRate)
 SoundOutput::Started PageSound::start(std::span<const Byte> wav) {
     Started started;
     try {
-        const WavSound sound(wav);
-        started.length = sound.length();
+        auto sound = std::make_shared<const WavSound>(wav);
+        started.length = sound->length();
         started.result = Started::Result::Silent;
         if (!muted_ && sampleRate_ > 0) {
-            const std::vector<float> samples = convert(wav, sampleRate_);
+            const std::vector<float> samples = convert(std::move(sound), sampleRate_);
             if (vornal_js_sound_play(samples.data(), static_cast<int>(samples.size() / 2)))
                 started.result = Started::Result::Playing;
         } else {

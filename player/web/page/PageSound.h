@@ -4,9 +4,11 @@
 // sounds are silent but keep their length, so the game keeps its pace.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "player/core/Media.h"
+#include "player/media/WavSound.h"
 
 namespace vornal::page {
 
@@ -19,8 +21,8 @@ public:
     void stop() override;
     void setMuted(bool muted);
 
-    // The samples a WAV file becomes at `sampleRate`, stereo, interleaved. Throws WavError.
-    static std::vector<float> convert(std::span<const Byte> wav, int sampleRate);
+    // The samples a decoded sound becomes at `sampleRate`, stereo, interleaved.
+    static std::vector<float> convert(std::shared_ptr<const WavSound> sound, int sampleRate);
 
 private:
     int sampleRate_;

@@ -31,7 +31,6 @@ export class PageAudio {
     this.wakeFrame = null;
     this.ticks = 0;  // the audio side's wake-ups, counted for the tests
     this.onMusicTick = () => {};
-    this.onProblem = () => {};
     if (!this.context) return;
     this.soundGain = this.context.createGain();
     this.soundGain.connect(this.context.destination);

@@ -30,7 +30,6 @@ export class Player {
     // made.
     this.events = [];
     this.calls = 0;
-    this.listeners = new Set();
   }
 
   async start() {
@@ -69,7 +68,6 @@ export class Player {
       this.afterCall();
     }
     this.busy = false;
-    this.notify('idle');
   }
 
   afterCall() {
@@ -147,7 +145,6 @@ export class Player {
       this.view.showHalted(null);
     });
     if (previous) removeTree(FS, previous.folder);
-    this.notify('opened');
     return opened === 1;
   }
 
@@ -180,7 +177,6 @@ export class Player {
     } catch (error) {
       this.view.showStatus(`セーブデータを保存できません: ${error.message || error}`);
     }
-    this.notify('saved');
   }
 
   // A save file from elsewhere (a download, the desktop's player) put beside the game.
@@ -212,10 +208,6 @@ export class Player {
     }
   }
 
-  notify(what) {
-    for (const listener of this.listeners) listener(what);
-  }
-
   // The answers to PageBridge.h.
   bridge() {
     const view = this.view;
@@ -238,7 +230,6 @@ export class Player {
       trace: (event, detail) => {
         if (event === 'save') this.saved = true;
         this.events.push([event, detail, performance.now()]);
-        this.notify(event);
       },
       playSound: (samples) => this.audio.playSound(samples),
       stopSound: () => this.audio.stopSound(),

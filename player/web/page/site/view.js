@@ -50,6 +50,7 @@ export class View {
     // Everything the story showed since the page opened, for 物語を保存.
     this.transcript = [];
     this.restoring = false;  // an undo brings lines back: shown, not told again
+    this.scrollQueued = false;
     // When each line came, for measurements and tests.
     this.lineTimes = [];
     this.history = [];
@@ -104,7 +105,16 @@ export class View {
     this.story.append(line);
     if (!this.restoring) this.transcript.push(text);
     this.lineTimes.push(performance.now());
-    this.story.scrollTop = this.story.scrollHeight;
+    this.scrollToEnd();
+  }
+  // Once for all the lines of a batch: reading the height lays the page out again.
+  scrollToEnd() {
+    if (this.scrollQueued) return;
+    this.scrollQueued = true;
+    queueMicrotask(() => {
+      this.scrollQueued = false;
+      this.story.scrollTop = this.story.scrollHeight;
+    });
   }
   removeLines(count) {
     for (let i = 0; i < count && this.story.firstChild; ++i) this.story.firstChild.remove();
