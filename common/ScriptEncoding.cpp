@@ -169,12 +169,9 @@ std::string_view EncodingName(ScriptEncoding encoding) {
 }
 
 std::optional<ScriptEncoding> ParseEncodingName(std::string_view name) {
-    std::string lower(name);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    if (lower == "utf-8" || lower == "utf8") return ScriptEncoding::Utf8;
-    if (lower == "shift-jis" || lower == "shift_jis" || lower == "sjis")
+    const std::string upper = sjis::upperAscii(name);
+    if (upper == "UTF-8" || upper == "UTF8") return ScriptEncoding::Utf8;
+    if (upper == "SHIFT-JIS" || upper == "SHIFT_JIS" || upper == "SJIS")
         return ScriptEncoding::ShiftJis;
     return std::nullopt;
 }

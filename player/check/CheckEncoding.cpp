@@ -44,12 +44,14 @@ CheckedScript CheckScriptFile(std::span<const Byte> raw, const DataFiles& data,
         found.push_back(
             {problem.line, Severity::Error, explain(problem, byteOrderMark), problem.column});
     const bool highBytes = std::any_of(raw.begin(), raw.end(), [](Byte b) { return b >= 0x80; });
-    if (forced && highBytes && DetectEncoding(raw) != *forced) {
-        const std::string detected(EncodingName(DetectEncoding(raw)));
-        found.push_back({0, Severity::Warning,
-                         "read as " + std::string(EncodingName(*forced)) +
-                             " as asked, but the player reads this script as " + detected +
-                             " unless it is given the same --encoding"});
+    if (forced && highBytes) {
+        if (const ScriptEncoding detected = DetectEncoding(raw); detected != *forced) {
+            found.push_back({0, Severity::Warning,
+                             "read as " + std::string(EncodingName(*forced)) +
+                                 " as asked, but the player reads this script as " +
+                                 std::string(EncodingName(detected)) +
+                                 " unless it is given the same --encoding"});
+        }
     }
     checked.findings.insert(checked.findings.begin(), found.begin(), found.end());
     std::stable_sort(checked.findings.begin(), checked.findings.end(),

@@ -45,7 +45,6 @@ public:
     bool saveStory();
     // Recording every session, from the next line on.
     void setRecording(bool on);
-    bool recording() const { return recordingWanted_; }
 
     std::optional<session::ResumeStore> resumeStore() const;
 
