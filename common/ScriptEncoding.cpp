@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "common/ScriptLines.h"
 #include "common/SjisText.h"
 
 namespace vornal {
@@ -68,21 +69,6 @@ std::string_view asChars(Bytes text) {
     return {reinterpret_cast<const char*>(text.data()), text.size()};
 }
 
-// Calls `each(line, terminator)` for every line, split as the engine splits a script.
-template <typename Each>
-void forEachLine(Bytes text, Each each) {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') continue;
-        const std::size_t end =
-            text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? i + 2 : i + 1;
-        each(text.subspan(start, i - start), text.subspan(i, end - i));
-        start = end;
-        i = end - 1;
-    }
-    if (start < text.size()) each(text.subspan(start), Bytes{});
-}
-
 class Decoder {
 public:
     Decoder(DecodedScript& out, std::size_t maxProblems) : out_(out), max_(maxProblems) {}
@@ -134,7 +120,7 @@ void convertUtf8(Bytes text, DecodedScript& out, std::size_t maxProblems) {
     }
     Decoder decoder(out, maxProblems);
     std::int32_t index = 0;
-    forEachLine(text, [&](Bytes line, Bytes terminator) {
+    ForEachScriptLine(text, [&](Bytes line, Bytes terminator) {
         if (auto converted = sjis::fromUtf8Strict(asChars(line)))
             decoder.append(*converted);
         else
@@ -149,7 +135,7 @@ void convertUtf8(Bytes text, DecodedScript& out, std::size_t maxProblems) {
 void findUtf8Lines(Bytes text, DecodedScript& out, std::size_t maxProblems) {
     Decoder decoder(out, maxProblems);
     std::int32_t index = 0;
-    forEachLine(text, [&](Bytes line, Bytes) {
+    ForEachScriptLine(text, [&](Bytes line, Bytes) {
         bool wide = false;
         if (isUtf8(line, 3, wide) && wide) {
             std::int32_t column = 1;

@@ -3,6 +3,8 @@
 #include <array>
 #include <limits>
 
+#include "common/ScriptLines.h"
+
 namespace vornal {
 
 namespace {
@@ -87,20 +89,9 @@ std::int8_t ClassifyLine(std::string_view line) {
 
 std::vector<std::string> SplitScriptLines(std::span<const std::uint8_t> text) {
     std::vector<std::string> lines;
-    const char* data = reinterpret_cast<const char*>(text.data());
-    std::size_t start = 0;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        char c = data[i];
-        if (c != '\r' && c != '\n') {
-            ++i;
-            continue;
-        }
-        lines.emplace_back(data + start, i - start);
-        i += (c == '\r' && i + 1 < text.size() && data[i + 1] == '\n') ? 2 : 1;
-        start = i;
-    }
-    if (start < text.size()) lines.emplace_back(data + start, text.size() - start);
+    ForEachScriptLine(text, [&lines](std::span<const std::uint8_t> line, auto) {
+        lines.emplace_back(reinterpret_cast<const char*>(line.data()), line.size());
+    });
     return lines;
 }
 
