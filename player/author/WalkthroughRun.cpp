@@ -7,6 +7,7 @@
 #include "player/author/Replay.h"
 #include "player/author/SilentHost.h"
 #include "player/core/Engine.h"
+#include "player/core/ScriptText.h"
 
 namespace vornal {
 
@@ -35,12 +36,7 @@ public:
     bool askYesNo(std::string_view question) override {
         show("[yes/no] ", question);
         const std::string answer = sjis::toUtf8(take());
-        std::string lower = answer;
-        for (char& c : lower) {
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        }
-        if (lower == "yes" || lower == "y" || answer == "はい") return true;
-        if (lower == "no" || lower == "n" || answer == "いいえ") return false;
+        if (const std::optional<bool> yes = ParseYesNo(answer)) return *yes;
         throw Unanswerable{"'" + answer + "' answers a yes/no question: write ? yes or ? no", true};
     }
     std::string askInput(std::string_view prompt) override {
@@ -49,16 +45,10 @@ public:
     }
 
 private:
-    // A line of the message area may hold line breaks (the item list): one line each.
     void show(std::string_view tag, std::string_view sjisText) {
-        const std::string utf8 = sjis::toUtf8(sjisText);
-        std::string_view rest = utf8;
-        for (;;) {
-            const std::size_t end = rest.find_first_of("\r\n");
-            shown.push_back(std::string(tag) + std::string(rest.substr(0, end)));
-            if (end == std::string_view::npos) return;
-            rest.remove_prefix(end + (rest.compare(end, 2, "\r\n") == 0 ? 2 : 1));
-        }
+        ForEachShownLine(sjis::toUtf8(sjisText), [&](std::string_view piece) {
+            shown.push_back(std::string(tag) + std::string(piece));
+        });
     }
 
     std::string take() {

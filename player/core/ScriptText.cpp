@@ -46,6 +46,16 @@ std::string_view TrimBlanks(std::string_view text) {
     return text;
 }
 
+std::optional<bool> ParseYesNo(std::string_view utf8) {
+    std::string lower(utf8);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    if (lower == "y" || lower == "yes" || utf8 == "はい") return true;
+    if (lower == "n" || lower == "no" || utf8 == "いいえ") return false;
+    return std::nullopt;
+}
+
 std::string_view GetToken(std::string_view text, char separator, int n) {
     for (int i = 0; i < n; ++i) {
         if (text.empty()) return {};

@@ -22,6 +22,20 @@ int CountTokens(std::string_view text, char separator);
 // `text` without the spaces and tabs at either end (lines typed by people: answers,
 // walkthroughs).
 std::string_view TrimBlanks(std::string_view text);
+// An answer to a yes/no question as the text front ends take it: y, yes (any case) or はい
+// is yes, n, no or いいえ is no (UTF-8); nullopt for anything else.
+std::optional<bool> ParseYesNo(std::string_view utf8);
+// One line of the message area may carry line breaks (the item list does): each piece
+// between CR, LF or CR LF is shown as a line of its own, the last one too.
+template <typename Each>
+void ForEachShownLine(std::string_view text, Each each) {
+    for (;;) {
+        const std::size_t end = text.find_first_of("\r\n");
+        each(text.substr(0, end));
+        if (end == std::string_view::npos) return;
+        text.remove_prefix(end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1));
+    }
+}
 
 // The keyword codes of lines beginning with '*' or '>'.
 enum KeywordCodes : std::int8_t {

@@ -34,12 +34,7 @@ bool isUndoLine(std::string_view utf8) {
 }
 
 bool isYesAnswer(std::string_view utf8) {
-    const std::string_view answer = TrimBlanks(utf8);
-    std::string lower(answer);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lower == "y" || lower == "yes" || answer == "はい";
+    return ParseYesNo(TrimBlanks(utf8)).value_or(false);
 }
 
 std::string visibleText(std::string_view utf8) {
@@ -66,20 +61,11 @@ void TtyHost::writeLine(std::string_view utf8) {
 }
 
 void TtyHost::writeGameText(std::string_view text, std::string_view tag) {
-    // One line of the message area may carry line breaks (the item list does): each
-    // shows as a line of its own, as it would in the window.
-    const std::string utf8 = sjis::toUtf8(text);
-    std::string_view rest = utf8;
-    for (;;) {
-        const std::size_t end = rest.find_first_of("\r\n");
-        const std::string_view piece = rest.substr(0, end);
+    ForEachShownLine(sjis::toUtf8(text), [&](std::string_view piece) {
         // Game text that looks like one of our own lines is set apart by a backslash.
         const std::string_view prefix = tag.empty() ? escapePrefix(piece) : tag;
         writeLine(std::string(prefix) + std::string(piece));
-        if (end == std::string_view::npos) break;
-        const std::size_t skip = rest.compare(end, 2, "\r\n") == 0 ? 2 : 1;
-        rest.remove_prefix(end + skip);
-    }
+    });
 }
 
 void TtyHost::writeTrace(std::string_view what) {
