@@ -7,6 +7,7 @@
 #include "common/ConsoleLines.h"
 #include "player/music/outputs/OutputRegistry.h"
 #include "player/music/outputs/PortOutput.h"
+#include "player/qt/WindowSettings.h"
 
 namespace vornal::qt {
 
@@ -14,10 +15,6 @@ namespace {
 
 const QString kOutputKey = QStringLiteral("music/output");
 const QString kMuteKey = QStringLiteral("music/mute");
-
-QSettings Settings() {
-    return QSettings(QStringLiteral("VORNAL"), QStringLiteral("vnplayer"));
-}
 
 }  // namespace
 
@@ -84,17 +81,17 @@ void MusicMenu::rebuildOutputs() {
 
 void MusicMenu::chooseOutput(const QString& name) {
     const std::string problem = media_.setMusicOutput(name.toStdString());
-    Settings().setValue(kOutputKey, name);
+    PlayerSettings().setValue(kOutputKey, name);
     if (!problem.empty()) reportProblem(window_, problem);
 }
 
 void MusicMenu::setMuted(bool muted) {
     media_.setMuted(muted);
-    Settings().setValue(kMuteKey, muted);
+    PlayerSettings().setValue(kMuteKey, muted);
 }
 
 void MusicMenu::applyRemembered(MediaOptions& options, bool outputGiven, bool muteGiven) {
-    QSettings settings = Settings();
+    QSettings settings = PlayerSettings();
     if (!outputGiven) {
         const std::string output = settings.value(kOutputKey).toString().toStdString();
         try {

@@ -10,6 +10,7 @@
 #include <exception>
 
 #include "common/ConsoleLines.h"
+#include "player/qt/WindowSettings.h"
 
 namespace vornal::qt {
 
@@ -46,7 +47,7 @@ void SessionKeeper::gameOpened(const QString& file) {
         if (const auto folder = session::savesFolder(engine_.DataFolder(), dataFolder(), stem)) {
             engine_.SetSaveFolder(*folder);
             // Said once per game: the box would otherwise greet every start of an installed game.
-            QSettings settings(QStringLiteral("VORNAL"), QStringLiteral("vnplayer"));
+            QSettings settings = PlayerSettings();
             const QString key = QStringLiteral("saves/told/") + QString::fromStdString(stem);
             if (!settings.value(key, false).toBool()) {
                 settings.setValue(key, true);

@@ -7,11 +7,11 @@
 
 namespace vornal::qt {
 
-namespace {
-
-QSettings settings() {
+QSettings PlayerSettings() {
     return QSettings(QStringLiteral("VORNAL"), QStringLiteral("vnplayer"));
 }
+
+namespace {
 
 // Stored as words, so a hand-edited or older file reads as the default.
 template <typename Enum>
@@ -41,7 +41,7 @@ QString toWord(Enum value, std::initializer_list<std::pair<const char*, Enum>> w
 }  // namespace
 
 WindowSettings WindowSettings::load() {
-    QSettings s = settings();
+    QSettings s = PlayerSettings();
     WindowSettings w;
     w.fontFamily = s.value(QStringLiteral("window/font"), QString()).toString();
     w.fontPixels = std::clamp(s.value(QStringLiteral("window/fontPixels"), 12).toInt(),
@@ -58,7 +58,7 @@ WindowSettings WindowSettings::load() {
 }
 
 void WindowSettings::save() const {
-    QSettings s = settings();
+    QSettings s = PlayerSettings();
     s.setValue(QStringLiteral("window/font"), fontFamily);
     s.setValue(QStringLiteral("window/fontPixels"), fontPixels);
     s.setValue(QStringLiteral("window/colours"), toWord(colours, kColourWords));

@@ -4,11 +4,16 @@
 
 #include <QFont>
 #include <QPalette>
+#include <QSettings>
 #include <QString>
 
 #include "player/qt/PictureView.h"
 
 namespace vornal::qt {
+
+// The player's remembered choices, all in one file: the settings dialog's, the music menu's
+// and what the window has told once.
+QSettings PlayerSettings();
 
 struct WindowSettings {
     enum class Colours { Desktop, Light, Dark };
