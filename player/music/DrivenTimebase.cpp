@@ -22,13 +22,6 @@ std::int64_t DrivenTimebase::nowMicros() const {
     return clock_() - origin_;
 }
 
-TimerPlatform::TimerId DrivenTimebase::timeSetEvent(std::uint32_t delay, std::uint32_t,
-                                                    Callback callback, bool periodic) {
-    const std::int64_t interval = std::int64_t{std::max<std::uint32_t>(delay, 1)} * 1000;
-    timers_[++lastId_] = Entry{nowMicros() + interval, interval, std::move(callback), periodic};
-    return lastId_;
-}
-
 std::optional<std::int64_t> DrivenTimebase::runDue() {
     const std::int64_t now = nowMicros();
     // The calls may kill timers (their own too) and start others; those started now
@@ -43,9 +36,9 @@ std::optional<std::int64_t> DrivenTimebase::runDue() {
         Entry& entry = it->second;
         Callback callback = entry.callback;  // copied: the call may kill its own timer
         if (entry.periodic) {
-            entry.due += entry.interval;
+            entry.due += entry.period;
             if (entry.due <= now)
-                entry.due += ((now - entry.due) / entry.interval + 1) * entry.interval;
+                entry.due += ((now - entry.due) / entry.period + 1) * entry.period;
         } else {
             timers_.erase(it);
         }

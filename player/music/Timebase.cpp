@@ -5,11 +5,11 @@
 
 namespace vornal {
 
-TimerPlatform::TimerId SimulatedTimebase::timeSetEvent(std::uint32_t delay, std::uint32_t,
-                                                       Callback callback, bool periodic) {
-    // A zero period would make advanceTo() loop for ever.
+TimerPlatform::TimerId TableTimebase::timeSetEvent(std::uint32_t delay, std::uint32_t,
+                                                   Callback callback, bool periodic) {
+    // A zero period would make a run of due calls loop for ever.
     const std::int64_t period = std::max<std::int64_t>(delay, 1) * 1000;
-    timers_[++lastId_] = Entry{now_ + period, period, std::move(callback), periodic};
+    timers_[++lastId_] = Entry{nowMicros() + period, period, std::move(callback), periodic};
     return lastId_;
 }
 

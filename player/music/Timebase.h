@@ -51,31 +51,43 @@ class Timebase : public MusicClock, public TimerPlatform {};
 // DrivenTimebase that the event loop runs on the web (player/web/WebTimers.h).
 std::unique_ptr<Timebase> MakeRealTimebase();
 
-// Time stands still until advanceTo(): then every timer call due up to that moment is made
-// in time order, on the calling thread, with the clock reading the call's time. Used by the
-// tests, the fuzzer and --fast. Single-threaded.
-class SimulatedTimebase final : public Timebase {
+// Timers kept in a table and called on the owner's thread when it runs them: the
+// simulated time below and the driven time of the web (DrivenTimebase.h).
+class TableTimebase : public Timebase {
 public:
-    std::int64_t nowMicros() const override { return now_; }
+    // The first call is due `delay` ms (at least 1) from now.
     TimerId timeSetEvent(std::uint32_t delay, std::uint32_t resolution, Callback callback,
-                         bool periodic) override;
-    void timeKillEvent(TimerId id) override { timers_.erase(id); }
-    void drain() override {}
-
-    void advanceTo(std::int64_t micros);
-    void advanceBy(std::int64_t micros) { advanceTo(now_ + micros); }
+                         bool periodic) final;
+    void timeKillEvent(TimerId id) final { timers_.erase(id); }
+    // Calls are made on the owner's thread only: none can still be running.
+    void drain() final {}
     bool timerRunning() const { return !timers_.empty(); }
 
-private:
+protected:
     struct Entry {
         std::int64_t due = 0;
         std::int64_t period = 0;
         Callback callback;
         bool periodic = false;
     };
-    std::int64_t now_ = 0;
-    TimerId lastId_ = 0;
     std::map<TimerId, Entry> timers_;
+
+private:
+    TimerId lastId_ = 0;
+};
+
+// Time stands still until advanceTo(): then every timer call due up to that moment is made
+// in time order, on the calling thread, with the clock reading the call's time. Used by the
+// tests, the fuzzer and --fast. Single-threaded.
+class SimulatedTimebase final : public TableTimebase {
+public:
+    std::int64_t nowMicros() const override { return now_; }
+
+    void advanceTo(std::int64_t micros);
+    void advanceBy(std::int64_t micros) { advanceTo(now_ + micros); }
+
+private:
+    std::int64_t now_ = 0;
 };
 
 }  // namespace vornal
